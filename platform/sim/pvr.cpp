@@ -1,0 +1,231 @@
+// PVR service: answers from the world, requests into the journal.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sim_world.h"
+#include "svc_pvr.h"
+
+namespace {
+
+const vsim::DefaultFacts kDefaults({
+    {"svc_pvr_is_sports_mode", {"0"}},
+    {"svc_pvr_get_current_livetv_service_id", {"1001"}},
+    {"svc_pvr_get_record_state_by_service_id", {"0", "0"}},
+    {"svc_pvr_is_past_record_complete", {"0"}},
+    {"svc_pvr_is_timeshifting", {"0"}},
+    {"svc_pvr_get_play_state_by_service_id", {"1"}},
+    {"svc_pvr_get_recording_uri_by_service_id", {}},
+    {"svc_pvr_get_recording_uri_by_service_id.ret", {"-1"}},
+    {"svc_pvr_get_share_data", {"0"}},
+    {"svc_pvr_get_highlight_player_flag", {"0"}},
+    {"svc_pvr_get_recording_service_id_list", {}},
+    {"svc_pvr_get_current_recording_count", {"0"}},
+    {"svc_pvr_get_progress_by_service_id", {"0", "0"}},
+    {"svc_pvr_is_analog_channel", {"0"}},
+    {"svc_pvr_is_audio_only_channel", {"0"}},
+    {"svc_pvr_is_highlight_player_available", {"0"}},
+});
+
+struct Callback {
+    svc_pvr_result_pvr_cb callback;
+    void* userData;
+};
+
+std::vector<Callback>& Callbacks() {
+    static auto* callbacks = new std::vector<Callback>;
+    return *callbacks;
+}
+
+std::string Id(unsigned long long id) { return std::to_string(id); }
+
+// A request the service acts on: journaled as "pvr" beside its "call".
+int Request(const std::string& call, const std::string& args, int fallback = PS_CALL_METHOD_SUCCESS) {
+    vsim::RecordCall(call, args);
+    vsim::Entry entry;
+    entry.kind = "pvr";
+    entry.name = call;
+    entry.text = args;
+    vsim::Record(entry);
+    return vsim::CallResult(call, fallback);
+}
+
+// A query with one argument-dependent fact.
+std::string Query(const std::string& call, const std::string& arg) {
+    vsim::RecordCall(call, arg);
+    return vsim::FactFor(call, arg);
+}
+
+}  // namespace
+
+namespace vsim {
+
+int DeliverPvrResult(int method, int result) {
+    // Offset by one byte: the service does not promise an aligned record.
+    alignas(8) unsigned char storage[sizeof(ps_result_pvr) + 8] = {};
+    ps_result_pvr record = {};
+    record.method = method;
+    record.result = result;
+    std::memcpy(storage + 1, &record, sizeof(record));
+    auto* unaligned = reinterpret_cast<ps_result_pvr*>(storage + 1);
+
+    Entry entry;
+    entry.kind = "note";
+    entry.name = "pvr-result";
+    entry.text = std::to_string(method) + " " + std::to_string(result);
+    Record(entry);
+
+    std::vector<Callback> reached = Callbacks();
+    for (const Callback& cb : reached) cb.callback(unaligned, cb.userData);
+    return static_cast<int>(reached.size());
+}
+
+std::size_t PvrCallbackCount() { return Callbacks().size(); }
+
+}  // namespace vsim
+
+extern "C" {
+
+int svc_pvr_service_init(void) { return Request("svc_pvr_service_init", ""); }
+
+int svc_pvr_register_result_pvr_point_cb(svc_pvr_result_pvr_cb callback, void* user_data) {
+    int ret = Request("svc_pvr_register_result_pvr_point_cb", "");
+    if (ret == PS_CALL_METHOD_SUCCESS && callback) Callbacks().push_back({callback, user_data});
+    return ret;
+}
+
+int svc_pvr_unregister_result_pvr_point_cb(svc_pvr_result_pvr_cb callback) {
+    int ret = Request("svc_pvr_unregister_result_pvr_point_cb", "");
+    auto& callbacks = Callbacks();
+    for (auto it = callbacks.begin(); it != callbacks.end(); ++it) {
+        if (it->callback == callback) {
+            callbacks.erase(it);
+            return ret;
+        }
+    }
+    return PS_CALL_METHOD_FAIL;
+}
+
+int svc_pvr_is_sports_mode(int* state) {
+    vsim::RecordCall("svc_pvr_is_sports_mode");
+    vsim::OutInt("svc_pvr_is_sports_mode", 0, state);
+    return vsim::CallResult("svc_pvr_is_sports_mode", 0);
+}
+
+int svc_pvr_get_current_livetv_service_id(unsigned long long* service_id) {
+    vsim::RecordCall("svc_pvr_get_current_livetv_service_id");
+    vsim::OutULong("svc_pvr_get_current_livetv_service_id", 0, service_id);
+    return vsim::CallResult("svc_pvr_get_current_livetv_service_id", 0);
+}
+
+int svc_pvr_get_record_state_by_service_id(unsigned long long service_id, int* state, int* is_timeshift) {
+    std::string fact = Query("svc_pvr_get_record_state_by_service_id", Id(service_id));
+    vsim::OutInt(fact, 0, state);
+    vsim::OutInt(fact, 1, is_timeshift);
+    return vsim::CallResult(fact, 0);
+}
+
+int svc_pvr_is_past_record_complete(unsigned long long service_id, int* complete) {
+    std::string fact = Query("svc_pvr_is_past_record_complete", Id(service_id));
+    vsim::OutInt(fact, 0, complete);
+    return vsim::CallResult(fact, 0);
+}
+
+int svc_pvr_is_timeshifting(unsigned long long service_id, int* timeshifting) {
+    std::string fact = Query("svc_pvr_is_timeshifting", Id(service_id));
+    vsim::OutInt(fact, 0, timeshifting);
+    return vsim::CallResult(fact, 0);
+}
+
+int svc_pvr_get_play_state_by_service_id(unsigned long long service_id, int* state) {
+    std::string fact = Query("svc_pvr_get_play_state_by_service_id", Id(service_id));
+    vsim::OutInt(fact, 0, state);
+    return vsim::CallResult(fact, 0);
+}
+
+int svc_pvr_play_pause_by_service_id(unsigned long long service_id) {
+    return Request("svc_pvr_play_pause_by_service_id", Id(service_id));
+}
+
+int svc_pvr_play_resume_by_service_id(unsigned long long service_id) {
+    return Request("svc_pvr_play_resume_by_service_id", Id(service_id));
+}
+
+int svc_pvr_get_recording_uri_by_service_id(unsigned long long service_id, char* uri) {
+    std::string fact = Query("svc_pvr_get_recording_uri_by_service_id", Id(service_id));
+    int ret = vsim::CallResult(fact, 0);
+    std::string text;
+    if (uri && vsim::FactString(fact, 0, &text)) {
+        // The service never writes past its buffer and always terminates it.
+        std::size_t n = text.size() < PS_RECORDING_URI_SIZE - 1 ? text.size() : PS_RECORDING_URI_SIZE - 1;
+        std::memcpy(uri, text.data(), n);
+        uri[n] = '\0';
+    }
+    return ret;
+}
+
+int svc_pvr_get_share_data(int index, long long* value) {
+    std::string fact = Query("svc_pvr_get_share_data", std::to_string(index));
+    vsim::OutLong(fact, 0, value);
+    return vsim::CallResult(fact, 0);
+}
+
+int svc_pvr_get_highlight_player_flag(int* flag) {
+    vsim::RecordCall("svc_pvr_get_highlight_player_flag");
+    vsim::OutInt("svc_pvr_get_highlight_player_flag", 0, flag);
+    return vsim::CallResult("svc_pvr_get_highlight_player_flag", 0);
+}
+
+int svc_pvr_get_recording_service_id_list(unsigned long long* list, int capacity, int* count) {
+    vsim::RecordCall("svc_pvr_get_recording_service_id_list", std::to_string(capacity));
+    const vsim::Values* ids = vsim::Fact("svc_pvr_get_recording_service_id_list");
+    int written = 0;
+    if (ids && list) {
+        for (std::size_t i = 0; i < ids->size() && written < capacity; ++i) {
+            long long id;
+            if (vsim::ParseInt((*ids)[i], &id)) list[written++] = static_cast<unsigned long long>(id);
+        }
+    }
+    if (count) *count = written;
+    return vsim::CallResult("svc_pvr_get_recording_service_id_list", 0);
+}
+
+int svc_pvr_get_current_recording_count(int* count) {
+    vsim::RecordCall("svc_pvr_get_current_recording_count");
+    vsim::OutInt("svc_pvr_get_current_recording_count", 0, count);
+    return vsim::CallResult("svc_pvr_get_current_recording_count", 0);
+}
+
+int svc_pvr_get_progress_by_service_id(unsigned long long service_id, int* /*mode*/, long long* play_time,
+                                       long long* record_time) {
+    std::string fact = Query("svc_pvr_get_progress_by_service_id", Id(service_id));
+    int ret = vsim::CallResult(fact, 0);
+    if (ret == PS_CALL_METHOD_FAIL_PROGRESS) return ret;
+    vsim::OutLong(fact, 0, play_time);
+    vsim::OutLong(fact, 1, record_time);
+    return ret;
+}
+
+int svc_pvr_is_analog_channel(unsigned long long service_id, int* analog) {
+    std::string fact = Query("svc_pvr_is_analog_channel", Id(service_id));
+    vsim::OutInt(fact, 0, analog);
+    return vsim::CallResult(fact, 0);
+}
+
+int svc_pvr_is_audio_only_channel(unsigned long long service_id, int* audio_only) {
+    std::string fact = Query("svc_pvr_is_audio_only_channel", Id(service_id));
+    vsim::OutInt(fact, 0, audio_only);
+    return vsim::CallResult(fact, 0);
+}
+
+int svc_pvr_is_highlight_player_available(int* available) {
+    vsim::RecordCall("svc_pvr_is_highlight_player_available");
+    vsim::OutInt("svc_pvr_is_highlight_player_available", 0, available);
+    return vsim::CallResult("svc_pvr_is_highlight_player_available", 0);
+}
+
+int svc_pvr_set_bookmark(const char* uri, int time) {
+    return Request("svc_pvr_set_bookmark", std::string(uri ? uri : "(null)") + " " + std::to_string(time));
+}
+
+}  // extern "C"

@@ -1,0 +1,13 @@
+// The latest bookmark of a recording, as the reader hands it to the pop-up.
+#ifndef VANTRO_BOOKMARK_THUMBNAIL_H
+#define VANTRO_BOOKMARK_THUMBNAIL_H
+
+struct stBookmarkThumbnail {
+    bool bIsAuto;         // automatic (content analysis) or manual highlight
+    long lHighlightTime;  // seconds from the start of the recording
+    long lBookmarkExtra;  // handed on unchanged
+    char* pImageBuffer;   // iImageSize bytes and one zero byte; array-allocated
+    int iImageSize;
+};
+
+#endif
