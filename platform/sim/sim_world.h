@@ -74,6 +74,9 @@ struct Entry {
 };
 
 void Record(const Entry& entry);
+// A log entry's message with the gadget's "... > [APP][func:line] " prefix
+// taken off; the whole text when it has no such prefix.
+std::string LogMessage(const Entry& entry);
 // Shorthand for a "call" entry.
 void RecordCall(const std::string& name, const std::string& args = std::string());
 std::vector<Entry> Journal();

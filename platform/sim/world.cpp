@@ -149,6 +149,14 @@ void Record(const Entry& entry) {
     if (w.echo && entry.kind == "log") std::fprintf(stderr, "%s\n", entry.text.c_str());
 }
 
+std::string LogMessage(const Entry& entry) {
+    std::size_t app = entry.text.find("> [APP][");
+    if (app == std::string::npos) return entry.text;
+    std::size_t close = entry.text.find("] ", app + 8);
+    if (close == std::string::npos) return entry.text;
+    return entry.text.substr(close + 2);
+}
+
 void RecordCall(const std::string& name, const std::string& args) {
     Entry entry;
     entry.kind = "call";

@@ -1,0 +1,63 @@
+#include "TestSupport.h"
+
+#include <Elementary.h>
+
+#include "VirtualClock.h"
+
+namespace vtest {
+
+Evas_Object* Window() {
+    static Evas_Object* window = nullptr;
+    if (!window) {
+        window = elm_win_add(nullptr, "tv-viewer", ELM_WIN_BASIC);
+        evas_object_resize(window, 1920, 1080);
+        evas_object_show(window);
+    }
+    return window;
+}
+
+std::vector<std::string> LogMessages() {
+    std::vector<std::string> messages;
+    for (const vsim::Entry& e : vsim::Journal())
+        if (e.kind == "log") messages.push_back(vsim::LogMessage(e));
+    return messages;
+}
+
+bool Logged(const std::string& message) { return CountLogged(message) > 0; }
+
+bool LoggedAt(const std::string& message, int logId, int priority) {
+    for (const vsim::Entry& e : vsim::Journal())
+        if (e.kind == "log" && e.logId == logId && e.priority == priority && vsim::LogMessage(e) == message)
+            return true;
+    return false;
+}
+
+int CountLogged(const std::string& message) {
+    int count = 0;
+    for (const std::string& m : LogMessages())
+        if (m == message) ++count;
+    return count;
+}
+
+std::vector<vsim::Entry> EntriesOf(const std::string& kind) {
+    std::vector<vsim::Entry> out;
+    for (const vsim::Entry& e : vsim::Journal())
+        if (e.kind == kind) out.push_back(e);
+    return out;
+}
+
+int CallCount(const std::string& name) {
+    int count = 0;
+    for (const vsim::Entry& e : vsim::Journal())
+        if (e.kind == "call" && e.name == name) ++count;
+    return count;
+}
+
+void AdvanceMs(long long ms) { vclock::AdvanceAndRun(ms * 1000); }
+
+void SimTest::SetUp() {
+    vsim::ResetWorld();
+    vsim::SetWindow(Window());
+}
+
+}  // namespace vtest

@@ -1,0 +1,37 @@
+// Shared helpers of the unit tests: a fresh simulated world per test and
+// questions about the journal.
+#ifndef VANTRO_TEST_SUPPORT_H
+#define VANTRO_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dlog.h"
+#include "sim_world.h"
+
+namespace vtest {
+
+// The viewer's window, created once for the whole test run (buffer engine).
+Evas_Object* Window();
+
+// Messages of the log lines since the journal was last cleared.
+std::vector<std::string> LogMessages();
+bool Logged(const std::string& message);
+// A line with exactly this message on this log at this priority.
+bool LoggedAt(const std::string& message, int logId, int priority);
+int CountLogged(const std::string& message);
+std::vector<vsim::Entry> EntriesOf(const std::string& kind);
+int CallCount(const std::string& name);
+// Advances virtual time and runs the main loop.
+void AdvanceMs(long long ms);
+
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+};
+
+}  // namespace vtest
+
+#endif

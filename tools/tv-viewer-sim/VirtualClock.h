@@ -1,0 +1,23 @@
+// Virtual time for the viewer's process. The viewer owns the clocks that the
+// gadget and Ecore read (gettimeofday, clock_gettime): they stand still until
+// a scenario advances them.
+#ifndef VANTRO_VIRTUAL_CLOCK_H
+#define VANTRO_VIRTUAL_CLOCK_H
+
+#include <cstdint>
+
+namespace vclock {
+
+// Microseconds since the virtual epoch (what CLOCK_MONOTONIC shows).
+int64_t NowUs();
+void SetUs(int64_t us);
+// Moves the clock forward and lets the main loop run everything now due,
+// timer by timer, in steps of at most stepUs, so that each periodic timer
+// ticks once per interval passed.
+void AdvanceAndRun(int64_t us, int64_t stepUs = 1000);
+// Runs what is due now without moving the clock.
+void RunPending();
+
+}  // namespace vclock
+
+#endif
