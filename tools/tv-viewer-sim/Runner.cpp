@@ -1,0 +1,357 @@
+#include "Runner.h"
+
+#include <sstream>
+
+#include "TimerJournal.h"
+#include "VirtualClock.h"
+#include "sim_world.h"
+
+namespace tvsim {
+namespace {
+
+std::map<std::string, Runner::Verb>& ExtraVerbs() {
+    static auto* verbs = new std::map<std::string, Runner::Verb>;
+    return *verbs;
+}
+
+bool IsAction(const std::string& verb) {
+    return verb == "key" || verb == "keydown" || verb == "keyup" || verb == "message" || verb == "pvr-result" ||
+           verb == "advance" || verb == "lifecycle";
+}
+
+std::string Join(const std::vector<std::string>& words, std::size_t from) {
+    std::string out;
+    for (std::size_t i = from; i < words.size(); ++i) {
+        if (!out.empty()) out += ' ';
+        out += words[i];
+    }
+    return out;
+}
+
+std::string Describe(const vsim::Entry& e) {
+    if (e.kind == "launch") return "launch " + e.name + " " + e.text + " (" + e.via + ")";
+    if (e.kind == "result") return "result " + e.text;
+    if (e.kind == "pvr") return "pvr " + e.name + (e.text.empty() ? "" : " " + e.text);
+    if (e.kind == "key") return e.text;
+    if (e.kind == "timer") return "timer " + e.text;
+    if (e.kind == "note") return e.text == "" ? e.name : (e.name == "pvr-result" ? "pvr-result " + e.text : e.text);
+    if (e.kind == "log") return "log " + vsim::LogMessage(e);
+    return e.kind + " " + e.name + " " + e.text;
+}
+
+std::string Seen(const std::vector<vsim::Entry>& entries, const std::string& kind) {
+    std::string out;
+    for (const auto& e : entries) {
+        if (e.kind != kind) continue;
+        out += "\n      seen: " + Describe(e);
+    }
+    return out.empty() ? "\n      seen: nothing" : out;
+}
+
+}  // namespace
+
+bool ParseDuration(const std::string& text, long long* us) {
+    std::size_t digits = 0;
+    while (digits < text.size() && (isdigit(static_cast<unsigned char>(text[digits])) || text[digits] == '.'))
+        ++digits;
+    if (digits == 0) return false;
+    std::string number = text.substr(0, digits);
+    std::string unit = text.substr(digits);
+    double value = 0;
+    try {
+        value = std::stod(number);
+    } catch (...) {
+        return false;
+    }
+    double scale;
+    if (unit.empty() || unit == "ms")
+        scale = 1000.0;
+    else if (unit == "us")
+        scale = 1.0;
+    else if (unit == "s")
+        scale = 1000000.0;
+    else
+        return false;
+    *us = static_cast<long long>(value * scale + 0.5);
+    return true;
+}
+
+void Runner::AddVerb(const std::string& name, Verb verb) { ExtraVerbs()[name] = std::move(verb); }
+
+Runner::Runner(Viewer& viewer, std::ostream& out, RunOptions options)
+    : m_viewer(viewer), m_out(out), m_options(std::move(options)) {
+    m_actionMark = vsim::JournalSize();
+    m_printed = m_actionMark;
+}
+
+std::vector<vsim::Entry> Runner::SinceAction() const { return vsim::JournalSince(m_actionMark); }
+
+void Runner::BeginAction() { m_actionMark = vsim::JournalSize(); }
+
+void Runner::PrintNew() {
+    std::vector<vsim::Entry> entries = vsim::JournalSince(m_printed);
+    m_printed += entries.size();
+    if (m_options.quiet) return;
+    for (const auto& e : entries) {
+        if (e.kind == "call") continue;
+        if (e.kind == "log" && !m_options.showLogs) continue;
+        m_out << "        " << Describe(e) << "\n";
+    }
+}
+
+RunResult Runner::Run(const std::vector<Command>& commands) {
+    RunResult result;
+    for (const Command& c : commands) {
+        ++result.commands;
+        if (c.verb == "expect") ++result.expectations;
+        if (!m_options.quiet) m_out << (c.line < 10 ? "   " : c.line < 100 ? "  " : " ") << c.line << " | "
+                                    << c.source.substr(c.source.find_first_not_of(" \t")) << "\n";
+        std::string failure;
+        bool ok = Execute(c, &failure);
+        PrintNew();
+        if (!ok) {
+            ++result.failures;
+            std::ostringstream line;
+            line << "line " << c.line << ": " << failure;
+            result.failureLines.push_back(line.str());
+            m_out << "FAILED " << line.str() << "\n";
+            break;
+        }
+    }
+    return result;
+}
+
+bool Runner::Execute(const Command& c, std::string* failure) {
+    if (IsAction(c.verb)) {
+        BeginAction();
+        return Act(c, failure);
+    }
+    if (c.verb == "expect") return Expect(c, failure);
+    if (c.verb == "set") {
+        if (c.args.empty()) {
+            *failure = "set needs a fact name";
+            return false;
+        }
+        vsim::SetFact(c.args[0], std::vector<std::string>(c.args.begin() + 1, c.args.end()));
+        return true;
+    }
+    if (c.verb == "unset") {
+        if (c.args.size() != 1) {
+            *failure = "unset needs one fact name";
+            return false;
+        }
+        vsim::ClearFact(c.args[0]);
+        return true;
+    }
+    if (c.verb == "viewer-answers") {
+        if (c.args.size() != 1 || (c.args[0] != "on" && c.args[0] != "off")) {
+            *failure = "viewer-answers takes on or off";
+            return false;
+        }
+        m_viewer.SetAnswers(c.args[0] == "on");
+        return true;
+    }
+    if (c.verb == "screenshot") {
+        if (c.args.size() != 1) {
+            *failure = "screenshot needs a file name";
+            return false;
+        }
+        std::string path = c.args[0];
+        if (!path.empty() && path[0] != '/' && !m_options.baseDir.empty()) path = m_options.baseDir + "/" + path;
+        std::string error;
+        if (!m_viewer.Screenshot(path, &error)) {
+            *failure = error;
+            return false;
+        }
+        if (!m_options.quiet) m_out << "        wrote " << path << "\n";
+        return true;
+    }
+    auto extra = ExtraVerbs().find(c.verb);
+    if (extra != ExtraVerbs().end()) return extra->second(c, failure);
+    *failure = "unknown verb '" + c.verb + "'";
+    return false;
+}
+
+bool Runner::Act(const Command& c, std::string* failure) {
+    const auto& a = c.args;
+    if (c.verb == "key" || c.verb == "keydown" || c.verb == "keyup") {
+        if (a.size() != 1) {
+            *failure = c.verb + " needs one key name";
+            return false;
+        }
+        m_lastKey = a[0];
+        if (c.verb != "keyup") m_lastVerdict = m_viewer.KeyDown(a[0]);
+        if (c.verb != "keydown") m_lastVerdict = m_viewer.KeyUp(a[0]);
+    } else if (c.verb == "message") {
+        std::vector<std::pair<std::string, std::string>> extras;
+        if (a.size() % 2 != 0) {
+            *failure = "message takes KEY VALUE pairs";
+            return false;
+        }
+        for (std::size_t i = 0; i + 1 < a.size(); i += 2) extras.emplace_back(a[i], a[i + 1]);
+        m_viewer.Message(extras);
+    } else if (c.verb == "pvr-result") {
+        long long method, code;
+        if (a.size() != 2 || !vsim::ParseInt(a[0], &method) || !vsim::ParseInt(a[1], &code)) {
+            *failure = "pvr-result needs METHOD RESULT";
+            return false;
+        }
+        m_viewer.PvrResult(static_cast<int>(method), static_cast<int>(code));
+    } else if (c.verb == "advance") {
+        long long us;
+        if (a.size() != 1 || !ParseDuration(a[0], &us)) {
+            *failure = "advance needs a duration (e.g. 1500, 200ms, 199999us, 2s)";
+            return false;
+        }
+        // Answers the viewer owes are delivered as time goes by.
+        while (us > 0) {
+            long long step = us < 1000 ? us : 1000;
+            vclock::AdvanceAndRun(step, step);
+            m_viewer.Settle();
+            us -= step;
+        }
+        return true;
+    } else if (c.verb == "lifecycle") {
+        if (a.size() != 1) {
+            *failure = "lifecycle needs one step";
+            return false;
+        }
+        const std::string& step = a[0];
+        if (step == "create")
+            m_viewer.Create();
+        else if (step == "start")
+            m_viewer.Start();
+        else if (step == "pause")
+            m_viewer.Pause();
+        else if (step == "resume")
+            m_viewer.Resume();
+        else if (step == "destroy")
+            m_viewer.Destroy();
+        else if (step == "exit")
+            m_viewer.Exit();
+        else if (step == "init")
+            m_viewer.Init();
+        else {
+            *failure = "unknown lifecycle step '" + step + "'";
+            return false;
+        }
+    }
+    m_viewer.Settle();
+    return true;
+}
+
+bool Runner::Expect(const Command& c, std::string* failure) {
+    if (c.args.empty()) {
+        *failure = "expect what?";
+        return false;
+    }
+    const std::string& what = c.args[0];
+    const auto since = SinceAction();
+    auto none = [&](const std::string& kind, const std::string& label) {
+        for (const auto& e : since)
+            if (e.kind == kind) {
+                *failure = "expected " + label + ", saw " + Describe(e);
+                return false;
+            }
+        return true;
+    };
+
+    if (what == "consumed" || what == "returned") {
+        int want = what == "consumed" ? 0 : 1;
+        if (m_lastVerdict == want) return true;
+        *failure = "expected key " + m_lastKey + " " + what + ", it was " +
+                   (m_lastVerdict < 0 ? std::string("never sent") : m_lastVerdict == 0 ? "consumed" : "returned");
+        return false;
+    }
+    if (what == "result") {
+        if (c.args.size() != 3) {
+            *failure = "expect result KEY VALUE";
+            return false;
+        }
+        for (const auto& e : since)
+            if (e.kind == "result" && e.extras.size() == 1 && e.extras[0].first == c.args[1] &&
+                e.extras[0].second == c.args[2])
+                return true;
+        *failure = "no result " + c.args[1] + " " + c.args[2] + Seen(since, "result");
+        return false;
+    }
+    if (what == "no-result") return none("result", "no result message");
+    if (what == "launch") {
+        if (c.args.size() < 2) {
+            *failure = "expect launch APPID [K=V ...]";
+            return false;
+        }
+        vsim::Extras want;
+        for (std::size_t i = 2; i < c.args.size(); ++i) {
+            std::size_t eq = c.args[i].find('=');
+            if (eq == std::string::npos) {
+                *failure = "extra '" + c.args[i] + "' is not K=V";
+                return false;
+            }
+            want.emplace_back(c.args[i].substr(0, eq), c.args[i].substr(eq + 1));
+        }
+        for (const auto& e : since)
+            if (e.kind == "launch" && e.name == c.args[1] && (want.empty() || e.extras == want)) return true;
+        *failure = "no launch of " + c.args[1] + (want.empty() ? "" : " with those extras") + Seen(since, "launch");
+        return false;
+    }
+    if (what == "no-launch") return none("launch", "no launch");
+    if (what == "pvr") {
+        if (c.args.size() < 2) {
+            *failure = "expect pvr CALL [ARGS]";
+            return false;
+        }
+        std::string args = Join(c.args, 2);
+        for (const auto& e : since)
+            if (e.kind == "pvr" && e.name == c.args[1] && (args.empty() || e.text == args)) return true;
+        *failure = "no pvr request " + c.args[1] + (args.empty() ? "" : " " + args) + Seen(since, "pvr");
+        return false;
+    }
+    if (what == "no-pvr") {
+        for (const auto& e : since) {
+            if (e.kind != "pvr") continue;
+            if (c.args.size() > 1 && e.name != c.args[1]) continue;
+            *failure = "expected no pvr request, saw " + Describe(e);
+            return false;
+        }
+        return true;
+    }
+    if (what == "log" || what == "no-log") {
+        if (c.args.size() != 2) {
+            *failure = "expect " + what + " \"MESSAGE\"";
+            return false;
+        }
+        bool found = false;
+        for (const auto& e : since)
+            if (e.kind == "log" && vsim::LogMessage(e) == c.args[1]) found = true;
+        if (found == (what == "log")) return true;
+        *failure = (what == "log" ? "no log line \"" : "unexpected log line \"") + c.args[1] + "\"" +
+                   (what == "log" ? Seen(since, "log") : "");
+        return false;
+    }
+    if (what == "popup") {
+        if (c.args.size() != 2 || (c.args[1] != "shown" && c.args[1] != "hidden")) {
+            *failure = "expect popup shown|hidden";
+            return false;
+        }
+        bool shown = m_viewer.PopupShown();
+        if (shown == (c.args[1] == "shown")) return true;
+        *failure = std::string("expected the pop-up ") + c.args[1] + ", it is " + (shown ? "shown" : "hidden");
+        return false;
+    }
+    if (what == "timers") {
+        long long want;
+        if (c.args.size() != 2 || !vsim::ParseInt(c.args[1], &want)) {
+            *failure = "expect timers N";
+            return false;
+        }
+        std::size_t have = PendingGadgetTimerCount();
+        if (static_cast<long long>(have) == want) return true;
+        *failure = "expected " + c.args[1] + " pending gadget timers, there are " + std::to_string(have);
+        return false;
+    }
+    *failure = "unknown expectation '" + what + "'";
+    return false;
+}
+
+}  // namespace tvsim

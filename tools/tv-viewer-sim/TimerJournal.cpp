@@ -1,0 +1,118 @@
+#include "TimerJournal.h"
+
+#include <Ecore.h>
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "sim_world.h"
+
+namespace {
+
+struct Tracked {
+    Ecore_Timer* handle = nullptr;
+    Ecore_Task_Cb callback = nullptr;
+    const void* data = nullptr;
+    double interval = 0;
+    bool running = false;  // inside its callback
+    bool gone = false;     // deleted while running
+};
+
+std::map<Ecore_Timer*, Tracked*>& Timers() {
+    static auto* timers = new std::map<Ecore_Timer*, Tracked*>;
+    return *timers;
+}
+
+using AddFn = Ecore_Timer* (*)(double, Ecore_Task_Cb, const void*);
+using DelFn = void* (*)(Ecore_Timer*);
+
+AddFn RealAdd() {
+    static AddFn fn = reinterpret_cast<AddFn>(dlsym(RTLD_NEXT, "ecore_timer_add"));
+    return fn;
+}
+
+DelFn RealDel() {
+    static DelFn fn = reinterpret_cast<DelFn>(dlsym(RTLD_NEXT, "ecore_timer_del"));
+    return fn;
+}
+
+bool FromGadget(void* caller) {
+    Dl_info info;
+    if (!dladdr(caller, &info) || !info.dli_fname) return false;
+    return std::strstr(info.dli_fname, "libvantro.so") != nullptr;
+}
+
+void Note(const char* what, const Tracked* t) {
+    vsim::Entry entry;
+    entry.kind = "timer";
+    char text[96];
+    std::snprintf(text, sizeof text, "%s %.3f s", what, t->interval);
+    entry.text = text;
+    vsim::Record(entry);
+}
+
+Eina_Bool Trampoline(void* data) {
+    auto* t = static_cast<Tracked*>(data);
+    t->running = true;
+    Eina_Bool keep = t->callback(const_cast<void*>(t->data));
+    t->running = false;
+    if (t->gone) {
+        delete t;
+        return ECORE_CALLBACK_CANCEL;
+    }
+    if (!keep) {
+        Note("stop", t);
+        Timers().erase(t->handle);
+        delete t;
+    }
+    return keep;
+}
+
+}  // namespace
+
+namespace tvsim {
+
+std::vector<PendingTimer> PendingGadgetTimers() {
+    std::vector<PendingTimer> out;
+    for (const auto& entry : Timers())
+        out.push_back({entry.second->interval, reinterpret_cast<const void*>(entry.second->callback)});
+    return out;
+}
+
+std::size_t PendingGadgetTimerCount() { return Timers().size(); }
+
+}  // namespace tvsim
+
+extern "C" __attribute__((visibility("default"))) Ecore_Timer* ecore_timer_add(double in, Ecore_Task_Cb func,
+                                                                              const void* data) {
+    if (!FromGadget(__builtin_return_address(0)) || !func) return RealAdd()(in, func, data);
+    auto* t = new Tracked;
+    t->callback = func;
+    t->data = data;
+    t->interval = in;
+    t->handle = RealAdd()(in, Trampoline, t);
+    if (!t->handle) {
+        delete t;
+        return nullptr;
+    }
+    Timers()[t->handle] = t;
+    Note("add", t);
+    return t->handle;
+}
+
+extern "C" __attribute__((visibility("default"))) void* ecore_timer_del(Ecore_Timer* timer) {
+    auto it = Timers().find(timer);
+    if (it == Timers().end()) return RealDel()(timer);
+    Tracked* t = it->second;
+    Timers().erase(it);
+    const void* data = t->data;
+    Note("del", t);
+    RealDel()(timer);
+    if (t->running)
+        t->gone = true;
+    else
+        delete t;
+    return const_cast<void*>(data);
+}

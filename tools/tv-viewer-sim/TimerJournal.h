@@ -1,0 +1,23 @@
+// The viewer watches the gadget's Ecore timers: it stands between the gadget
+// and Ecore's ecore_timer_add/ecore_timer_del, so that a scenario can see
+// which timers are pending and the journal shows when they start and stop.
+#ifndef VANTRO_TIMER_JOURNAL_H
+#define VANTRO_TIMER_JOURNAL_H
+
+#include <cstddef>
+#include <vector>
+
+namespace tvsim {
+
+struct PendingTimer {
+    double interval;
+    const void* callback;  // identifies the kind of timer
+};
+
+// Timers the gadget started that are still pending.
+std::vector<PendingTimer> PendingGadgetTimers();
+std::size_t PendingGadgetTimerCount();
+
+}  // namespace tvsim
+
+#endif

@@ -1,0 +1,170 @@
+// tv-viewer-sim: plays the TV's live viewer for the sports-mode gadget.
+#include <Ecore_Getopt.h>
+#include <Elementary.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "Runner.h"
+#include "Scenario.h"
+#include "Viewer.h"
+#include "VirtualClock.h"
+#include "sim_world.h"
+
+#ifndef VANTRO_DEFAULT_GADGET
+#define VANTRO_DEFAULT_GADGET "libvantro.so.0.1"
+#endif
+
+namespace {
+
+const Ecore_Getopt kOptions = {
+    "tv-viewer-sim",
+    "%prog [options] [SCENARIO]",
+    "0.1",
+    "(C) the vantro team",
+    "internal use",
+    "Loads the sports-mode gadget like the TV's live viewer does, runs a scenario\n"
+    "(keys, viewer messages, PVR results, platform facts, virtual time) and prints\n"
+    "what the gadget did. Exit status 1 when an expectation fails.\n\n"
+    "With --window the viewer opens a real X11 window (needs DISPLAY) after the\n"
+    "scenario; time then runs in real time and the keyboard plays the remote:\n"
+    "  r red   g green   y yellow   b blue   Return OK   BackSpace back   Escape exit\n"
+    "  arrows Left/Right/Up/Down   c record   p pause   space play   s stop\n"
+    "  n next   w rewind   i info   0-9 digits   q quits.\n"
+    "See docs/scenarios.md for the scenario language.",
+    EINA_TRUE,
+    {ECORE_GETOPT_STORE_STR('g', "gadget", "Path of the gadget library to load."),
+     ECORE_GETOPT_STORE_TRUE('w', "window", "Show a real X11 window and take keyboard keys."),
+     ECORE_GETOPT_STORE_TRUE('q', "quiet", "Print only failures and the summary."),
+     ECORE_GETOPT_STORE_TRUE('l', "logs", "Print the gadget's log lines in the transcript."),
+     ECORE_GETOPT_STORE_STR('o', "out", "Directory for screenshots (default: current)."),
+     ECORE_GETOPT_STORE_STR('L', "lang", "Menu language, e.g. en, de, ar."),
+     ECORE_GETOPT_LICENSE('\0', "license"), ECORE_GETOPT_VERSION('V', "version"),
+     ECORE_GETOPT_HELP('h', "help"),
+     {0, nullptr, nullptr, nullptr, ECORE_GETOPT_ACTION_STORE, {.dummy = nullptr}}}};
+
+long long RealMicros() {
+    struct timespec ts;
+    syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
+bool g_quit = false;
+
+void OnKeyboard(void* data, Evas*, Evas_Object*, void* event) {
+    auto* viewer = static_cast<tvsim::Viewer*>(data);
+    auto* ev = static_cast<Evas_Event_Key_Down*>(event);
+    if (!ev || !ev->keyname) return;
+    if (std::string(ev->keyname) == "q") {
+        g_quit = true;
+        return;
+    }
+    const char* remote = tvsim::Viewer::RemoteKeyFor(ev->keyname);
+    if (!remote) return;
+    int down = viewer->KeyDown(remote);
+    viewer->KeyUp(remote);
+    std::printf("key %s %s\n", remote, down == 0 ? "consumed" : "returned");
+    viewer->Settle();
+}
+
+// Interactive mode: virtual time follows real time.
+void RunWindow(tvsim::Viewer& viewer) {
+    evas_object_event_callback_add(viewer.Window(), EVAS_CALLBACK_KEY_DOWN, OnKeyboard, &viewer);
+    elm_object_focus_set(viewer.Window(), EINA_TRUE);
+    std::size_t printed = vsim::JournalSize();
+    long long last = RealMicros();
+    while (!g_quit) {
+        long long now = RealMicros();
+        vclock::AdvanceAndRun(now - last, 16000);
+        viewer.Settle();
+        last = now;
+        for (const auto& e : vsim::JournalSince(printed))
+            if (e.kind == "launch" || e.kind == "result" || e.kind == "pvr")
+                std::printf("  %s %s %s\n", e.kind.c_str(), e.name.c_str(), e.text.c_str());
+        printed = vsim::JournalSize();
+        usleep(10000);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    char* gadget = nullptr;
+    char* outDir = nullptr;
+    char* lang = nullptr;
+    Eina_Bool window = EINA_FALSE, quiet = EINA_FALSE, logs = EINA_FALSE, quitOption = EINA_FALSE;
+    Ecore_Getopt_Value values[] = {ECORE_GETOPT_VALUE_STR(gadget),  ECORE_GETOPT_VALUE_BOOL(window),
+                                   ECORE_GETOPT_VALUE_BOOL(quiet),  ECORE_GETOPT_VALUE_BOOL(logs),
+                                   ECORE_GETOPT_VALUE_STR(outDir),  ECORE_GETOPT_VALUE_STR(lang),
+                                   ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_BOOL(quitOption),
+                                   ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_NONE};
+    setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
+    setenv("EINA_LOG_BACKTRACE", "0", 0);
+    ecore_init();
+    int args = ecore_getopt_parse(&kOptions, values, argc, argv);
+    if (args < 0) return 2;
+    if (quitOption) return 0;
+    if (lang) {
+        setenv("LANGUAGE", lang, 1);
+        setenv("LANG", (std::string(lang) + ".UTF-8").c_str(), 1);
+    }
+    std::setlocale(LC_ALL, "");
+
+    std::string text;
+    std::string scenarioName = "(none)";
+    if (args < argc) {
+        scenarioName = argv[args];
+        std::ifstream in(scenarioName);
+        if (!in) {
+            std::fprintf(stderr, "tv-viewer-sim: cannot read %s\n", scenarioName.c_str());
+            return 2;
+        }
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        text = buffer.str();
+    } else if (!window) {
+        std::fprintf(stderr, "tv-viewer-sim: give a scenario file or --window (see --help)\n");
+        return 2;
+    }
+    std::vector<tvsim::ParseError> errors;
+    std::vector<tvsim::Command> commands = tvsim::ParseScenario(text, &errors);
+    for (const auto& e : errors) std::fprintf(stderr, "%s:%d: %s\n", scenarioName.c_str(), e.line, e.message.c_str());
+    if (!errors.empty()) return 2;
+
+    if (!window) {
+        setenv("ELM_DISPLAY", "buffer", 1);
+        setenv("ELM_ACCEL", "none", 1);
+    }
+    elm_init(argc, argv);
+    tvsim::Viewer viewer;
+    if (!viewer.OpenWindow(window)) {
+        std::fprintf(stderr, "tv-viewer-sim: no window%s\n", window ? " (is DISPLAY set?)" : "");
+        return 2;
+    }
+    std::string error;
+    const char* path = gadget ? gadget : VANTRO_DEFAULT_GADGET;
+    if (!viewer.Load(path, &error)) {
+        std::fprintf(stderr, "tv-viewer-sim: cannot load %s: %s\n", path, error.c_str());
+        return 2;
+    }
+
+    tvsim::RunOptions options;
+    options.quiet = quiet;
+    options.showLogs = logs;
+    options.baseDir = outDir ? outDir : "";
+    tvsim::Runner runner(viewer, std::cout, options);
+    tvsim::RunResult result = runner.Run(commands);
+    std::cout << scenarioName << ": " << result.expectations << " expectations, "
+              << (result.failures ? "FAILED" : "all met") << "\n";
+    std::cout.flush();
+    if (window && !result.failures) RunWindow(viewer);
+    // No elm_shutdown: the desktop-cache wait at shutdown costs seconds.
+    return result.failures ? 1 : 0;
+}
