@@ -90,7 +90,15 @@ int svc_pvr_service_init(void) { return Request("svc_pvr_service_init", ""); }
 
 int svc_pvr_register_result_pvr_point_cb(svc_pvr_result_pvr_cb callback, void* user_data) {
     int ret = Request("svc_pvr_register_result_pvr_point_cb", "");
-    if (ret == PS_CALL_METHOD_SUCCESS && callback) Callbacks().push_back({callback, user_data});
+    if (ret != PS_CALL_METHOD_SUCCESS || !callback) return ret;
+    // The service keeps one point per callback: registering it again replaces it.
+    for (Callback& cb : Callbacks()) {
+        if (cb.callback == callback) {
+            cb.userData = user_data;
+            return ret;
+        }
+    }
+    Callbacks().push_back({callback, user_data});
     return ret;
 }
 

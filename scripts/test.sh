@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a normal build, an ASan+UBSan build and the
+# fuzz targets (clang, bounded time). Ends with the normal build's CTest summary.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+[ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh || exit 1
+status=0
+export ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0
+
+build() {  # dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DVANTRO_RES_DIR="$PWD/$dir/res" "$@" >/dev/null && cmake --build "$dir" -j2 >"$dir.log" 2>&1 \
+    || { echo "build of $dir failed:"; tail -40 "$dir.log"; return 1; }
+}
+
+echo "== ASan+UBSan build"
+if build build-asan -DVANTRO_SANITIZE=ON -DVANTRO_BENCH=OFF; then
+  (cd build-asan && ctest -j2 --output-on-failure) || status=1
+else status=1; fi
+
+echo "== fuzz targets"
+if CC=clang CXX=clang++ build build-fuzz -DVANTRO_FUZZ=ON -DVANTRO_BENCH=OFF -DVANTRO_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"; then
+  (cd build-fuzz && ctest --output-on-failure) || status=1
+else status=1; fi
+
+echo "== normal build"
+if build build; then
+  (cd build && ctest -j2 --output-on-failure) || status=1
+else status=1; fi
+exit $status

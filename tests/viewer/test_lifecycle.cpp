@@ -1,0 +1,78 @@
+// Create/destroy cycles of the real library leave nothing behind.
+#include <dlfcn.h>
+
+#include "TimerJournal.h"
+#include "ViewerFixture.h"
+#include "ug_module.h"
+
+namespace {
+
+using vtest::TheViewer;
+
+class LifecycleTest : public vtest::ViewerTest {};
+
+TEST_F(LifecycleTest, ThousandCreateDestroyCyclesLeaveNoHandlerCallbackOrTimer) {
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(TheViewer().Create()) << "cycle " << i;
+        ASSERT_EQ(vsim::KeyHandlerCount(), 4u);
+        ASSERT_EQ(vsim::PvrCallbackCount(), 1u);
+        TheViewer().KeyDown("XF86Red");
+        TheViewer().KeyUp("XF86Red");
+        TheViewer().Destroy();
+        ASSERT_EQ(vsim::KeyHandlerCount(), 0u) << "cycle " << i;
+        ASSERT_EQ(vsim::KeyClientCount(), 0u) << "cycle " << i;
+        ASSERT_EQ(vsim::PvrCallbackCount(), 0u) << "cycle " << i;
+        ASSERT_EQ(tvsim::PendingGadgetTimerCount(), 0u) << "cycle " << i;
+        if (i % 100 == 0) vsim::ClearJournal();
+    }
+}
+
+TEST_F(LifecycleTest, CreateTwiceOnOneRecordRegistersOnce) {
+    ASSERT_TRUE(TheViewer().Create());
+    ASSERT_TRUE(TheViewer().Create());
+    EXPECT_EQ(vsim::KeyHandlerCount(), 4u);
+    EXPECT_EQ(vsim::KeyClientCount(), 1u);
+    EXPECT_EQ(vsim::PvrCallbackCount(), 1u);
+}
+
+TEST_F(LifecycleTest, CreateWithoutWindowReturnsNullAndDestroyStillReleases) {
+    vsim::SetFact("ug_get_window", {"null"});
+    EXPECT_FALSE(TheViewer().Create());
+    EXPECT_EQ(vsim::KeyHandlerCount(), 0u);
+    TheViewer().Destroy();
+    EXPECT_EQ(vsim::PvrCallbackCount(), 0u);
+}
+
+TEST_F(LifecycleTest, KeyUpRepeatsTheLastKeyDownVerdict) {
+    ASSERT_TRUE(TheViewer().Create());
+    EXPECT_EQ(TheViewer().KeyDown("XF86Blue"), 1);
+    EXPECT_EQ(TheViewer().KeyUp("XF86Red"), 1);
+}
+
+TEST(ModuleEntryTest, NullTablesAreRefusedOrIgnored) {
+    void* lib = dlopen(VANTRO_GADGET_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << dlerror();
+    auto init = reinterpret_cast<int (*)(ug_module_ops*)>(dlsym(lib, "UG_MODULE_INIT"));
+    auto exit = reinterpret_cast<void (*)(ug_module_ops*)>(dlsym(lib, "UG_MODULE_EXIT"));
+    ASSERT_TRUE(init && exit);
+    vsim::ResetWorld();
+    EXPECT_EQ(init(nullptr), -1);
+    exit(nullptr);
+    ug_module_ops ops{};
+    exit(&ops);  // no private data: nothing to free
+    ASSERT_EQ(init(&ops), 0);
+    EXPECT_NE(ops.create, nullptr);
+    EXPECT_NE(ops.message, nullptr);
+    EXPECT_EQ(ops.key_event, nullptr);
+    EXPECT_EQ(ops.opt, 0u);
+    ASSERT_NE(ops.priv, nullptr);
+    // Operations with a null gadget handle or null private data do nothing.
+    EXPECT_EQ(ops.create(nullptr, UG_MODE_FULLVIEW, nullptr, ops.priv), nullptr);
+    ops.message(nullptr, nullptr, nullptr, ops.priv);
+    ops.destroy(reinterpret_cast<ui_gadget_h>(&ops), nullptr, nullptr);
+    EXPECT_EQ(vsim::KeyHandlerCount(), 0u);
+    exit(&ops);
+    EXPECT_EQ(ops.priv, nullptr);
+}
+
+}  // namespace
