@@ -1,0 +1,143 @@
+// The manager object: singleton, creation, result messages, PVR results and
+// viewer events.
+#include <cstring>
+
+#include "SportsUGMgr.h"
+#include "TestSupport.h"
+#include "svc_pvr.h"
+
+namespace {
+
+class ManagerObjectTest : public vtest::SimTest {
+protected:
+    void SetUp() override {
+        vtest::SimTest::SetUp();
+        mgr = CSportsUGMgr::Get();
+        ASSERT_NE(mgr, nullptr);
+        ASSERT_TRUE(mgr->Create(vtest::Window(), reinterpret_cast<ui_gadget_h>(this)));
+        vsim::ClearJournal();
+    }
+    void TearDown() override {
+        mgr->Destroy();
+        delete mgr;
+    }
+    // A record at an odd address, as the service may hand it over.
+    static void Deliver(int method, int result) {
+        alignas(8) unsigned char bytes[sizeof(ps_result_pvr) + 1] = {};
+        std::memcpy(bytes + 1, &method, sizeof method);
+        std::memcpy(bytes + 1 + sizeof method, &result, sizeof result);
+        CSportsUGMgr::t_PVRServiceResultCb(reinterpret_cast<ps_result_pvr*>(bytes + 1), nullptr);
+    }
+    CSportsUGMgr* mgr = nullptr;
+};
+
+TEST_F(ManagerObjectTest, SingletonIsClearedWithTheObject) {
+    EXPECT_EQ(CSportsUGMgr::Get(), mgr);
+    EXPECT_TRUE(mgr->FlagCreate());
+    EXPECT_NE(mgr->GetBaseLayout(), nullptr);
+    mgr->Destroy();
+    delete mgr;
+    EXPECT_EQ(CSportsUGMgr::pSportsUGMgr, nullptr);
+    // The facade builds a fresh, uncreated manager and answers false.
+    EXPECT_FALSE(CSportsUGAPI::IsSportsmodeUGShow());
+    ASSERT_NE(CSportsUGMgr::pSportsUGMgr, nullptr);
+    EXPECT_FALSE(CSportsUGMgr::pSportsUGMgr->FlagCreate());
+    mgr = CSportsUGMgr::Get();
+    ASSERT_TRUE(mgr->Create(vtest::Window(), nullptr));
+}
+
+TEST_F(ManagerObjectTest, CreateStartsServicesAndDebounceClocksAtCreation) {
+    mgr->Destroy();
+    delete mgr;
+    vsim::ClearJournal();
+    vtest::AdvanceMs(1234);
+    mgr = CSportsUGMgr::Get();
+    timeval before;
+    gettimeofday(&before, nullptr);
+    ASSERT_TRUE(mgr->Create(vtest::Window(), nullptr));
+    for (const timeval* t : {&mgr->m_stRedKeyTime, &mgr->m_stGreenKeyTime, &mgr->m_stYellowKeyTime,
+                             &mgr->m_stRecorderKeyTime}) {
+        EXPECT_EQ(t->tv_sec, before.tv_sec);
+        EXPECT_EQ(t->tv_usec, before.tv_usec);
+    }
+    EXPECT_EQ(vtest::CallCount("tvcontext_init"), 1);
+    EXPECT_EQ(vtest::CallCount("svc_pvr_service_init"), 1);
+}
+
+TEST_F(ManagerObjectTest, ResultMessageCarriesExactlyOnePair) {
+    EXPECT_TRUE(mgr->SendResultToTvviwer("show", "pvrsportsmode"));
+    auto results = vtest::EntriesOf("result");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].extras, (vsim::Extras{{"show", "pvrsportsmode"}}));
+    EXPECT_TRUE(vtest::LoggedAt("Send result to tv-viewer, cmd = [show], value = [pvrsportsmode]", LOG_ID_SYSTEM,
+                                DLOG_WARN));
+    EXPECT_TRUE(vtest::Logged("Send result to tv-viewer success"));
+    EXPECT_EQ(vtest::CallCount("app_control_destroy"), 1);
+}
+
+TEST_F(ManagerObjectTest, ResultMessageFailuresAreDroppedWithTheirLine) {
+    EXPECT_FALSE(mgr->SendResultToTvviwer(nullptr, nullptr));
+    EXPECT_TRUE(vtest::Logged("Cmd && value error!"));
+    vsim::SetFact("app_control_create.ret", {"-12"});
+    EXPECT_FALSE(mgr->SendResultToTvviwer("hide", "sportsmodezoom"));
+    EXPECT_TRUE(vtest::Logged("Fail to create service handle."));
+    EXPECT_TRUE(vtest::EntriesOf("result").empty());
+}
+
+TEST_F(ManagerObjectTest, PauseResultOpensZoomOnlyWhileZoomWaitsForIt) {
+    Deliver(1, 0);
+    EXPECT_TRUE(vtest::Logged("here receive serviec message, method [1], result [0]"));
+    EXPECT_TRUE(vtest::Logged("pThis is null"));
+    EXPECT_TRUE(vtest::EntriesOf("result").empty());
+
+    mgr->m_bZoomWaitPauseFlag = true;
+    Deliver(1, 0);
+    EXPECT_FALSE(mgr->m_bZoomWaitPauseFlag);
+    auto results = vtest::EntriesOf("result");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].extras, (vsim::Extras{{"show", "sportsmodezoom"}}));
+    EXPECT_TRUE(vtest::Logged("tv-viewer is focus out, raise it."));
+
+    // Refused: flag cleared, nothing opened; a second result changes nothing.
+    vsim::ClearJournal();
+    mgr->m_bZoomWaitPauseFlag = true;
+    Deliver(1, -1);
+    EXPECT_TRUE(vtest::Logged("pause failed, do nothing"));
+    EXPECT_FALSE(mgr->m_bZoomWaitPauseFlag);
+    Deliver(1, 0);
+    EXPECT_TRUE(vtest::EntriesOf("result").empty());
+    EXPECT_TRUE(vtest::EntriesOf("launch").empty());
+}
+
+TEST_F(ManagerObjectTest, ResumeNotificationClearsThePendingResumeWhateverZoomWaits) {
+    for (bool zoomWaits : {false, true}) {
+        mgr->m_bWaitPauseSuccessFlag = true;
+        mgr->m_bZoomWaitPauseFlag = zoomWaits;
+        Deliver(3, 0);
+        EXPECT_FALSE(mgr->m_bWaitPauseSuccessFlag);
+        EXPECT_EQ(mgr->m_bZoomWaitPauseFlag, zoomWaits);
+    }
+    EXPECT_EQ(vtest::CountLogged("receive resume msg, set WaitPauseSuccessFlag false"), 2);
+    // Unknown methods leave the zoom wait alone.
+    Deliver(77, 0);
+    EXPECT_TRUE(mgr->m_bZoomWaitPauseFlag);
+    CSportsUGMgr::t_PVRServiceResultCb(nullptr, nullptr);
+}
+
+TEST_F(ManagerObjectTest, EventsAreRefusedWithSportsModeOffExceptHide) {
+    vsim::SetFact("svc_pvr_is_sports_mode", {"0"});
+    for (int event : {1, 3, 4, 9}) EXPECT_EQ(mgr->ProcessUGEvent(event), 0) << event;
+    EXPECT_FALSE(mgr->m_bZoomShowFlag);
+    EXPECT_EQ(mgr->ProcessUGEvent(2), 1);
+    EXPECT_EQ(vtest::CountLogged("sports mode is off!"), 5);
+
+    vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
+    EXPECT_EQ(mgr->ProcessUGEvent(3), 1);
+    EXPECT_TRUE(mgr->m_bZoomShowFlag);
+    EXPECT_EQ(mgr->ProcessUGEvent(4), 1);
+    EXPECT_FALSE(mgr->m_bZoomShowFlag);
+    EXPECT_EQ(mgr->ProcessUGEvent(9), 1);
+    EXPECT_TRUE(vtest::Logged("process ug event: 9"));
+}
+
+}  // namespace
