@@ -66,7 +66,8 @@ public:
     bool IsSet(int field) const;
     // Integer fields; absentValue when the field is absent.
     long long Get(int field, long long absentValue) const;
-    // Text fields, in 16-bit units.
+    // Text fields, in 16-bit units. Each unit is kept in broadcast byte order
+    // (big-endian in memory, whatever the host's order).
     unsigned int GetLength(int field) const;
     // Copies GetLength(field) units; returns the number copied.
     unsigned int Get(int field, unsigned short* units) const;
@@ -80,7 +81,8 @@ private:
     std::map<int, std::vector<unsigned short>> m_texts;
 };
 
-// One programme of the guide.
+// One programme of the guide. The title's units are big-endian in memory, as
+// the text fields of TCServiceData.
 class TCProgramData {
 public:
     unsigned int TitleLength() const;

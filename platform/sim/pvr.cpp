@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "bookmark_writer.h"
 #include "sim_world.h"
 #include "svc_pvr.h"
 
@@ -233,7 +234,21 @@ int svc_pvr_is_highlight_player_available(int* available) {
 }
 
 int svc_pvr_set_bookmark(const char* uri, int time) {
-    return Request("svc_pvr_set_bookmark", std::string(uri ? uri : "(null)") + " " + std::to_string(time));
+    int ret = Request("svc_pvr_set_bookmark", std::string(uri ? uri : "(null)") + " " + std::to_string(time));
+    // A bookmark the service accepted lands in the recording's bookmark file,
+    // as a manual highlight with its PNG thumbnail.
+    if (ret == PS_CALL_METHOD_SUCCESS && uri && *uri) {
+        std::string path = vsim::BookmarkPathFor(uri);
+        std::vector<vsim::BookmarkEntry> existing;
+        vsim::BookmarkEntry entry;
+        entry.isAuto = false;
+        entry.time = time;
+        if (vsim::ReadBmk(path, &existing)) {
+            entry.image = vsim::DefaultThumbnail(false, static_cast<int>(existing.size()));
+            vsim::AppendBookmark(path, entry);
+        }
+    }
+    return ret;
 }
 
 }  // extern "C"

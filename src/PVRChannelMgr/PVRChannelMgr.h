@@ -4,6 +4,8 @@
 
 #include <pthread.h>
 
+#include <initializer_list>
+
 #include "TVServiceAPI.h"
 
 struct _pvr_file_info;
@@ -47,6 +49,10 @@ public:
 
     static pthread_mutex_t m_Mutex;
     static CPVRChannelMgr* m_pChannelMgr;
+
+private:
+    // FindService for one id with the given fetched fields; true when it matched.
+    bool m_FindServiceById(TCServiceData& data, unsigned long long serviceId, std::initializer_list<int> fields);
 };
 
 #endif

@@ -1,8 +1,11 @@
 #include "Runner.h"
 
+#include <filesystem>
 #include <sstream>
+#include <system_error>
 
 #include "TimerJournal.h"
+#include "bookmark_writer.h"
 #include "VirtualClock.h"
 #include "sim_world.h"
 
@@ -142,6 +145,18 @@ bool Runner::Execute(const Command& c, std::string* failure) {
         }
         vsim::ClearFact(c.args[0]);
         return true;
+    }
+    if (c.verb == "bookmarks") {
+        // The recording's bookmark file as the PVR service would have left it.
+        if (c.args.empty()) {
+            *failure = "bookmarks needs a recording URI";
+            return false;
+        }
+        std::string path = vsim::BookmarkPathFor(c.args[0]);
+        std::string dir = path.substr(0, path.find_last_of('/'));
+        std::error_code ignored;
+        if (!dir.empty() && dir != path) std::filesystem::create_directories(dir, ignored);
+        return vsim::WriteBookmarkFile(path, std::vector<std::string>(c.args.begin() + 1, c.args.end()), failure);
     }
     if (c.verb == "viewer-answers") {
         if (c.args.size() != 1 || (c.args[0] != "on" && c.args[0] != "off")) {

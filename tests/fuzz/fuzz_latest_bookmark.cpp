@@ -1,0 +1,62 @@
+// Arbitrary bytes as a recording's bookmark file: the reader must never read
+// or write outside its buffers, and hands back a record that is freed here.
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "SportsUtil.h"
+#include "sim_world.h"
+
+// A claimed thumbnail size of up to 2 GB is valid for the reader, which then
+// asks for that much memory. A TV has far less: cap what the allocator grants
+// and let the call fail the way a device's would, through the reader's own
+// allocation-failure path, instead of committing gigabytes per input.
+extern "C" const char* __asan_default_options() {
+    return "allocator_may_return_null=1:max_allocation_size_mb=64";
+}
+
+namespace {
+
+std::string& Directory() {
+    static std::string dir = [] {
+        const char* base = getenv("TMPDIR");
+        std::string templ = std::string(base && *base ? base : "/tmp") + "/fuzz-bmk-XXXXXX";
+        char* made = mkdtemp(&templ[0]);
+        if (!made) abort();
+        return std::string(made);
+    }();
+    return dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string uri = Directory() + "/rec.srf";
+    const std::string bmk = Directory() + "/rec.bmk";
+    FILE* f = fopen(bmk.c_str(), "wb");
+    if (!f) abort();
+    if (size && fwrite(data, 1, size, f) != size) abort();
+    fclose(f);
+
+    stBookmarkThumbnail* record = new stBookmarkThumbnail();
+    record->pImageBuffer = nullptr;
+    if (CSportsUtil::GetLatestBookmark(uri, record)) {
+        if (!record->pImageBuffer || record->iImageSize < 1) abort();
+        // Every promised byte is there, and the terminator after them.
+        volatile char sink = record->pImageBuffer[0] ^ record->pImageBuffer[record->iImageSize - 1];
+        (void)sink;
+        if (record->pImageBuffer[record->iImageSize] != 0) abort();
+        delete[] record->pImageBuffer;
+        record->pImageBuffer = nullptr;
+    } else if (record->pImageBuffer) {
+        abort();  // a failed call must leave the record alone
+    }
+    delete record;
+    unlink(bmk.c_str());
+    vsim::ClearJournal();  // the simulated log keeps every line otherwise
+    return 0;
+}
