@@ -6,11 +6,14 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <cstring>
+#include <vector>
 
 #include "Runner.h"
 #include "Scenario.h"
@@ -24,12 +27,7 @@
 
 namespace {
 
-const Ecore_Getopt kOptions = {
-    "tv-viewer-sim",
-    "%prog [options] [SCENARIO]",
-    "0.1",
-    "(C) the vantro team",
-    "internal use",
+const char kDescription[] =
     "Loads the sports-mode gadget like the TV's live viewer does, runs a scenario\n"
     "(keys, viewer messages, PVR results, platform facts, virtual time) and prints\n"
     "what the gadget did. Exit status 1 when an expectation fails.\n\n"
@@ -38,17 +36,38 @@ const Ecore_Getopt kOptions = {
     "  r red   g green   y yellow   b blue   Return OK   BackSpace back   Escape exit\n"
     "  arrows Left/Right/Up/Down   c record   p pause   space play   s stop\n"
     "  n next   w rewind   i info   0-9 digits   q quits.\n"
-    "See docs/scenarios.md for the scenario language.",
-    EINA_TRUE,
-    {ECORE_GETOPT_STORE_STR('g', "gadget", "Path of the gadget library to load."),
-     ECORE_GETOPT_STORE_TRUE('w', "window", "Show a real X11 window and take keyboard keys."),
-     ECORE_GETOPT_STORE_TRUE('q', "quiet", "Print only failures and the summary."),
-     ECORE_GETOPT_STORE_TRUE('l', "logs", "Print the gadget's log lines in the transcript."),
-     ECORE_GETOPT_STORE_STR('o', "out", "Directory for screenshots (default: current)."),
-     ECORE_GETOPT_STORE_STR('L', "lang", "Menu language, e.g. en, de, ar."),
-     ECORE_GETOPT_LICENSE('\0', "license"), ECORE_GETOPT_VERSION('V', "version"),
-     ECORE_GETOPT_HELP('h', "help"),
-     {0, nullptr, nullptr, nullptr, ECORE_GETOPT_ACTION_STORE, {.dummy = nullptr}}}};
+    "See docs/scenarios.md for the scenario language.";
+
+const Ecore_Getopt_Desc kOptionDescs[] = {
+    ECORE_GETOPT_STORE_STR('g', "gadget", "Path of the gadget library to load."),
+    ECORE_GETOPT_STORE_TRUE('w', "window", "Show a real X11 window and take keyboard keys."),
+    ECORE_GETOPT_STORE_TRUE('q', "quiet", "Print only failures and the summary."),
+    ECORE_GETOPT_STORE_TRUE('l', "logs", "Print the gadget's log lines in the transcript."),
+    ECORE_GETOPT_STORE_STR('o', "out", "Directory for screenshots (default: current)."),
+    ECORE_GETOPT_STORE_STR('L', "lang", "Menu language, e.g. en, de, ar."),
+    ECORE_GETOPT_LICENSE('\0', "license"),
+    ECORE_GETOPT_VERSION('V', "version"),
+    ECORE_GETOPT_HELP('h', "help"),
+    {0, nullptr, nullptr, nullptr, ECORE_GETOPT_ACTION_STORE, {.dummy = nullptr}}};
+
+// Ecore_Getopt ends in a flexible array, which C++ cannot initialise in
+// place: build it once in storage sized for the table.
+const Ecore_Getopt* Options() {
+    static std::vector<unsigned char> storage;
+    if (storage.empty()) {
+        storage.resize(sizeof(Ecore_Getopt) + sizeof(kOptionDescs));
+        auto* header = reinterpret_cast<Ecore_Getopt*>(storage.data());
+        header->prog = "tv-viewer-sim";
+        header->usage = "%prog [options] [SCENARIO]";
+        header->version = "0.1";
+        header->copyright = "(C) the vantro team";
+        header->license = "internal use";
+        header->description = kDescription;
+        header->strict = EINA_TRUE;
+        std::memcpy(storage.data() + offsetof(Ecore_Getopt, descs), kOptionDescs, sizeof(kOptionDescs));
+    }
+    return reinterpret_cast<const Ecore_Getopt*>(storage.data());
+}
 
 long long RealMicros() {
     struct timespec ts;
@@ -108,7 +127,7 @@ int main(int argc, char** argv) {
     setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
     setenv("EINA_LOG_BACKTRACE", "0", 0);
     ecore_init();
-    int args = ecore_getopt_parse(&kOptions, values, argc, argv);
+    int args = ecore_getopt_parse(Options(), values, argc, argv);
     if (args < 0) return 2;
     if (quitOption) return 0;
     if (lang) {
