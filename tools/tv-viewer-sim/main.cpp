@@ -77,6 +77,13 @@ long long RealMicros() {
 
 bool g_quit = false;
 
+bool IsRightToLeftLanguage(const std::string& language) {
+    std::string code = language.substr(0, language.find_first_of("_.@"));
+    for (const char* rtl : {"ar", "he", "fa", "ur"})
+        if (code == rtl) return true;
+    return false;
+}
+
 void OnKeyboard(void* data, Evas*, Evas_Object*, void* event) {
     auto* viewer = static_cast<tvsim::Viewer*>(data);
     auto* ev = static_cast<Evas_Event_Key_Down*>(event);
@@ -130,11 +137,18 @@ int main(int argc, char** argv) {
     int args = ecore_getopt_parse(Options(), values, argc, argv);
     if (args < 0) return 2;
     if (quitOption) return 0;
-    if (lang) {
-        setenv("LANGUAGE", lang, 1);
-        setenv("LANG", (std::string(lang) + ".UTF-8").c_str(), 1);
+    // The TV's menu language; English unless asked otherwise. gettext
+    // ignores LANGUAGE under the plain "C" locale, so when the language's own
+    // locale is not installed the viewer runs under C.UTF-8.
+    std::string menuLanguage = lang ? lang : "en";
+    setenv("LANGUAGE", menuLanguage.c_str(), 1);
+    setenv("LANG", (menuLanguage + ".UTF-8").c_str(), 1);
+    if (!std::setlocale(LC_ALL, "")) {
+        setenv("LC_ALL", "C.UTF-8", 1);
+        std::setlocale(LC_ALL, "C.UTF-8");
     }
-    std::setlocale(LC_ALL, "");
+    // Right-to-left menu languages mirror the pop-up, as the TV reports them.
+    if (IsRightToLeftLanguage(menuLanguage)) vsim::SetFact("ua_UI_orientation_get", {"1"});
 
     std::string text;
     std::string scenarioName = "(none)";
