@@ -8,4 +8,5 @@ $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake pkg-config git ca-certificates \
   libefl-all-dev libedje-bin gettext xvfb xauth \
-  libgtest-dev libbenchmark-dev clang libclang-rt-14-dev binutils file >/dev/null
+  libgtest-dev libbenchmark-dev clang libclang-rt-14-dev binutils file \
+  clang-tidy cppcheck shellcheck clang-format >/dev/null

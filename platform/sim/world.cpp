@@ -138,6 +138,7 @@ std::vector<std::string> FactNames() {
     for (const auto& fact : Defaults()) names[fact.first] = true;
     for (const auto& fact : w.facts) names[fact.first] = true;
     std::vector<std::string> out;
+    out.reserve(names.size());
     for (const auto& name : names) out.push_back(name.first);
     return out;
 }

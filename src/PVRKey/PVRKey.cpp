@@ -61,9 +61,9 @@ const CPVRKey::ERecorderKeyType kShieldKeys[] = {
     CPVRKey::KEY_RECORD_T, CPVRKey::KEY_PLAY_T, CPVRKey::KEY_STOP_T,
 };
 
-// Whole-string, case-sensitive: the terminating NUL takes part in the comparison.
+// Whole-string, case-sensitive.
 bool SameName(const char* name, const char* tableName) {
-    return std::strncmp(name, tableName, std::strlen(tableName) + 1) == 0;
+    return std::strcmp(name, tableName) == 0;
 }
 
 template <std::size_t N>

@@ -144,8 +144,8 @@ void ReleaseUGResource(UgData* pUgData) {
         return;
     }
     // Each id is forgotten once released, so a second release deletes nothing twice.
-    tv_viewer_kevent_handler_id* ids[] = {&pUgData->hLowKeyDown, &pUgData->hLowKeyUp, &pUgData->hHighKeyDown,
-                                          &pUgData->hHighKeyUp};
+    tv_viewer_kevent_handler_id* const ids[] = {&pUgData->hLowKeyDown, &pUgData->hLowKeyUp, &pUgData->hHighKeyDown,
+                                                &pUgData->hHighKeyUp};
     for (tv_viewer_kevent_handler_id* id : ids) {
         if (*id) {
             tv_viewer_kevent_handler_del(*id);
