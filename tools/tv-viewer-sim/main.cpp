@@ -182,7 +182,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string error;
+    // Without --gadget: the library of this build, or once installed, the
+    // installed gadget.
     const char* path = gadget ? gadget : VANTRO_DEFAULT_GADGET;
+#ifdef VANTRO_INSTALLED_GADGET
+    if (!gadget && access(path, F_OK) != 0) path = VANTRO_INSTALLED_GADGET;
+#endif
     if (!viewer.Load(path, &error)) {
         std::fprintf(stderr, "tv-viewer-sim: cannot load %s: %s\n", path, error.c_str());
         return 2;
