@@ -194,8 +194,8 @@ bool ParseBookmarkWord(const std::string& word, BookmarkEntry* entry, std::strin
         char* end = nullptr;
         errno = 0;
         long long v = text.empty() ? 0 : std::strtoll(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) {
-            SetError(error, "bookmark '" + word + "': '" + text + "' is not a 32-bit number");
+        if (text.empty() || end == nullptr || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) {
+            SetError(error, std::string("bookmark '").append(word).append("': '").append(text).append("' is not a 32-bit number"));
             return false;
         }
         values[i] = static_cast<int32_t>(v);

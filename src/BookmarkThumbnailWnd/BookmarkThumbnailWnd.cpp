@@ -214,8 +214,13 @@ bool CBookmarkThumbnailWnd::SetIconImage(char* bytes, int size, bool isAuto) {
             VLOG_SYS("m_pThumbnailImage is null");
             return false;
         }
-        // The toolkit keeps its own copy of the bytes.
-        elm_image_memfile_set(m_pThumbnailImage, bytes, static_cast<size_t>(size), isAuto ? "jpg" : "png", nullptr);
+        // A bookmark may claim far more bytes than its file had; the reader
+        // leaves the unread rest zero. JPEG and PNG never end in a zero byte,
+        // so trailing zeros are not picture data: keep the toolkit, which
+        // copies what it is given, from copying them.
+        size_t length = static_cast<size_t>(size);
+        while (length > 0 && bytes[length - 1] == 0) --length;
+        elm_image_memfile_set(m_pThumbnailImage, bytes, length, isAuto ? "jpg" : "png", nullptr);
         evas_object_image_filled_set(m_pThumbnailImage, EINA_TRUE);
         evas_object_size_hint_align_set(m_pThumbnailImage, 0.0, 0.0);
         evas_object_size_hint_weight_set(m_pThumbnailImage, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);

@@ -202,6 +202,9 @@ bool CPVRChannelMgr::IsChildLockChannel(unsigned long long serviceId) {
 
 bool CPVRChannelMgr::IsAudioOnlyChannel(unsigned long long serviceId) {
     VLOG_SYS("the serviceID is [%llu]", serviceId);
+    // Without a service database there is no answer at all, which is not the
+    // same as a service the database does not know (that one counts as audio-only).
+    if (!m_pService) return false;
     TCServiceData data;
     if (!m_FindServiceById(data, serviceId, {SERVICE_FIELD_VIDEO_STREAM})) {
         VLOG_SYS("can not find the servicedata by service_id [%llu]", serviceId);

@@ -316,7 +316,7 @@ void CSportsUtil::FormatLongToTime(long seconds, char* text) {
     // Two hour digits only: longer (or negative) durations pin to the ends.
     if (seconds < 0) seconds = 0;
     if (seconds > 99L * 3600 + 59 * 60 + 59) seconds = 99L * 3600 + 59 * 60 + 59;
-    long fields[3] = {seconds / 3600, (seconds / 60) % 60, seconds % 60};
+    const long fields[3] = {seconds / 3600, (seconds / 60) % 60, seconds % 60};
     for (int i = 0; i < 3; ++i) {
         text[i * 3] = static_cast<char>('0' + fields[i] / 10);
         text[i * 3 + 1] = static_cast<char>('0' + fields[i] % 10);

@@ -126,9 +126,7 @@ protected:
         EXPECT_EQ(record_->pImageBuffer, sentinel_);
         EXPECT_EQ(record_->iImageSize, -99);
     }
-    Bytes Image() const {
-        return Bytes(record_->pImageBuffer, record_->pImageBuffer + record_->iImageSize);
-    }
+    Bytes Image() const { return Bytes(record_->pImageBuffer, record_->pImageBuffer + record_->iImageSize); }
 
     std::string dir_;
     char sentinel_[1] = {0};
@@ -205,6 +203,65 @@ TEST_F(BookmarkReaderTest, FileEndingInsideTheLatestImageLeavesTheRestZero) {
     expected.resize(100, 0);
     EXPECT_EQ(Image(), expected);
     EXPECT_EQ(record_->pImageBuffer[100], 0);
+}
+
+// The unread rest must be zero even in memory that held something before:
+// the same size is allocated, dirtied and freed first, so the reader is
+// likely to get those bytes back.
+TEST_F(BookmarkReaderTest, UnreadRestIsZeroInReusedMemory) {
+    for (int32_t claimed : {70, 5000, 20000, 300000}) {
+        SCOPED_TRACE(claimed);
+        Bytes file = Header(1);
+        Put32(file, kSize, claimed);
+        Bytes partial = Pattern(33, 2);
+        file.insert(file.end(), partial.begin(), partial.end());
+        WriteFile("reuse.bmk", file);
+        char* dirty = new char[static_cast<std::size_t>(claimed) + 1];
+        std::memset(dirty, 0xA5, static_cast<std::size_t>(claimed) + 1);
+        delete[] dirty;
+
+        ASSERT_TRUE(Read(Path("reuse.srf")));
+        ASSERT_EQ(record_->iImageSize, claimed);
+        Bytes expected = partial;
+        expected.resize(static_cast<std::size_t>(claimed) + 1, 0);
+        EXPECT_EQ(Bytes(record_->pImageBuffer, record_->pImageBuffer + claimed + 1), expected);
+        ResetRecord();
+    }
+}
+
+// A header may claim an image of nearly 2 GB in a file of a few kilobytes.
+// The record says so, but only the bytes the file held become resident.
+TEST_F(BookmarkReaderTest, HugeClaimedImageInASmallFileStaysCheap) {
+    Bytes file = Header(1);
+    Put32(file, kSize, 2000000000);
+    Bytes partial = Pattern(936, 5);
+    file.insert(file.end(), partial.begin(), partial.end());
+    WriteFile("huge.bmk", file);
+
+    std::FILE* reset = std::fopen("/proc/self/clear_refs", "w");
+    ASSERT_NE(reset, nullptr);
+    std::fputs("5", reset);  // the peak starts again from the current size
+    ASSERT_EQ(std::fclose(reset), 0);
+    auto statusKiB = [](const char* field) {
+        std::FILE* f = std::fopen("/proc/self/status", "r");
+        char line[256];
+        long value = -1;
+        std::size_t n = std::strlen(field);
+        while (f && std::fgets(line, sizeof line, f))
+            if (std::strncmp(line, field, n) == 0) value = std::atol(line + n);
+        if (f) std::fclose(f);
+        return value;
+    };
+    long before = statusKiB("VmRSS:");
+    ASSERT_GT(before, 0);
+
+    ASSERT_TRUE(Read(Path("huge.srf")));
+    EXPECT_EQ(record_->iImageSize, 2000000000);
+    EXPECT_EQ(Bytes(record_->pImageBuffer, record_->pImageBuffer + 936), partial);
+    EXPECT_EQ(record_->pImageBuffer[936], 0);
+    EXPECT_EQ(record_->pImageBuffer[1999999999], 0);
+    EXPECT_EQ(record_->pImageBuffer[2000000000], 0);
+    EXPECT_LT(statusKiB("VmHWM:") - before, 16 * 1024) << "KiB above the size before the read";
 }
 
 // A header shorter than 3160 bytes: what is missing reads as zero, and the
@@ -333,11 +390,8 @@ TEST_F(BookmarkReaderTest, BookmarkNameIsTheUriUpToItsFirstSrf) {
         const char* bmk;
     };
     const Row rows[] = {
-        {"/rec_01.srf", "/rec_01.bmk"},
-        {"/a.ts", "/a.ts.bmk"},
-        {"/b.srf.srf", "/b.bmk"},
-        {"/c.srfx/d.srf", "/c.bmk"},
-        {"/e.srf?part=2", "/e.bmk"},
+        {"/rec_01.srf", "/rec_01.bmk"}, {"/a.ts", "/a.ts.bmk"},      {"/b.srf.srf", "/b.bmk"},
+        {"/c.srfx/d.srf", "/c.bmk"},    {"/e.srf?part=2", "/e.bmk"},
     };
     Bytes file = Header(1);
     Put32(file, kSize, 3);
@@ -450,7 +504,8 @@ TEST_F(BMKFileTest, OpensUseTheFlagsOfTheirModeAndMarkCloseOnExec) {
          [](CBMKFile& b, const char* p, int m) { return int(b.CreateWithTrunc(p, m, O_APPEND, false)); }},
         {"Trunc 2", O_APPEND | O_TRUNC | O_RDWR, 2,
          [](CBMKFile& b, const char* p, int m) { return int(b.CreateWithTrunc(p, m, O_APPEND, false)); }},
-        {"Make 0", O_APPEND, 0, [](CBMKFile& b, const char* p, int m) { return int(b.CreateWithMake(p, m, O_APPEND)); }},
+        {"Make 0", O_APPEND, 0,
+         [](CBMKFile& b, const char* p, int m) { return int(b.CreateWithMake(p, m, O_APPEND)); }},
         {"Make 1", O_APPEND | O_TRUNC | O_WRONLY, 1,
          [](CBMKFile& b, const char* p, int m) { return int(b.CreateWithMake(p, m, O_APPEND)); }},
         {"Make 2", O_APPEND | O_RDWR, 2,

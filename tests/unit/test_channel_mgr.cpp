@@ -402,7 +402,8 @@ TEST_F(ChannelMgrTest, AfterAFailedInitNothingAsksTheTvService) {
     EXPECT_EQ(id, 7u);
     EXPECT_FALSE(mgr->IsAnalogChannel(1001));
     EXPECT_FALSE(mgr->IsChildLockChannel(1001));
-    EXPECT_TRUE(mgr->IsAudioOnlyChannel(1001));
+    // Not the not-found answer (audio-only): without a database nothing is known.
+    EXPECT_FALSE(mgr->IsAudioOnlyChannel(1001));
     EXPECT_FALSE(mgr->CheckHostControllerIsActive(1001));
     EXPECT_TRUE(mgr->IsNoSignalChannel());
     EXPECT_TRUE(Logged("get the source state failed, no signal"));

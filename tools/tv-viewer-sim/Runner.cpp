@@ -1,5 +1,6 @@
 #include "Runner.h"
 
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
@@ -37,7 +38,7 @@ std::string Describe(const vsim::Entry& e) {
     if (e.kind == "pvr") return "pvr " + e.name + (e.text.empty() ? "" : " " + e.text);
     if (e.kind == "key") return e.text;
     if (e.kind == "timer") return "timer " + e.text;
-    if (e.kind == "note") return e.text == "" ? e.name : (e.name == "pvr-result" ? "pvr-result " + e.text : e.text);
+    if (e.kind == "note") return e.text.empty() ? e.name : (e.name == "pvr-result" ? "pvr-result " + e.text : e.text);
     if (e.kind == "log") return "log " + vsim::LogMessage(e);
     return e.kind + " " + e.name + " " + e.text;
 }
@@ -75,7 +76,7 @@ bool ParseDuration(const std::string& text, long long* us) {
         scale = 1000000.0;
     else
         return false;
-    *us = static_cast<long long>(value * scale + 0.5);
+    *us = std::llround(value * scale);
     return true;
 }
 

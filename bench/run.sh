@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the Release tree and runs every benchmark. Raw results (console
+# tables, JSON, the machine) go to $OUT, default build-bench/bench-results;
+# tables.md there holds the medians that docs/performance.md quotes.
+#
+#   bench/run.sh                      # build-bench, everything
+#   BUILD=/tmp/b OUT=/tmp/r bench/run.sh --benchmark_filter=KeyDecision
+#
+# Extra arguments go to every benchmark program. Run on a quiet machine: the
+# figures in real time include whatever else runs on the cores.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD:-$root/build-bench}"
+out="${OUT:-$build/bench-results}"
+jobs="${JOBS:-2}"
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVANTRO_BENCH=ON -DVANTRO_RES_DIR="$build/res" >/dev/null
+cmake --build "$build" -j"$jobs" --target vantro_bench_keys vantro_bench_bookmark vantro_bench_viewer
+
+mkdir -p "$out"
+export ELM_DISPLAY=buffer ELM_ACCEL=none ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0
+
+{
+    echo "date: $(date -u +%Y-%m-%dT%H:%M:%SZ)"
+    echo "commit: $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+    echo "machine kind: $(sed -n 's/.*Now: `\([a-z]*\)`.*/\1/p' /work/.library/env/README.md 2>/dev/null | head -1)"
+    echo "nproc: $(nproc)"
+    echo "cpu: $(lscpu | sed -n 's/^Model name: *//p' | head -1)"
+    echo "memory: $(free -h | awk '/^Mem:/ {print $2}')"
+    echo "kernel: $(uname -r)"
+    echo "compiler: $(c++ --version | head -1)"
+    echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+} >"$out/machine.txt"
+
+# The pop-up's fallback thumbnail is found relative to the working directory.
+cd "$build"
+for name in keys bookmark viewer; do
+    "$build/bench/vantro_bench_$name" --benchmark_out="$out/$name.json" --benchmark_out_format=json "$@" \
+        2>"$out/$name.stderr" | tee "$out/$name.txt"
+done
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$out/machine.txt"
+
+python3 "$root/bench/tables.py" "$out/keys.json" "$out/bookmark.json" "$out/viewer.json" >"$out/tables.md"
+echo "results in $out (tables.md, *.json, *.txt, machine.txt)"

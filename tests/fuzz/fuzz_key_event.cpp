@@ -1,0 +1,96 @@
+// Key events through the gadget's four key handlers as the key-event service
+// calls them: known names, arbitrary bytes as names, records without a name
+// and no record at all, downs and ups in any order. Every key-up must repeat
+// the verdict of the key-down handler that ran last.
+#include <stdint.h>
+
+#include "FuzzHost.h"
+#include "VirtualClock.h"
+#include "tv_viewer_kevent.h"
+
+namespace {
+
+const char* const kNames[] = {"XF86Red",
+                              "XF86Green",
+                              "XF86Yellow",
+                              "Return",
+                              "XF86Back",
+                              "XF86Exit",
+                              "XF86AudioRecord",
+                              "XF86AudioPause",
+                              "XF86AudioPlay",
+                              "XF86AudioStop",
+                              "XF86AudioNext",
+                              "XF86AudioRewind",
+                              "Left",
+                              "Right",
+                              "XF86Blue",
+                              "Up",
+                              "XF86Info",
+                              "0",
+                              "9",
+                              "XF86Re",
+                              "XF86Redd",
+                              "return",
+                              ""};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static vfuzz::Gadget gadget;
+    vfuzz::InputClock clock;
+    vfuzz::Bytes in(data, size);
+    vfuzz::RecordingWorld();
+    gadget.Create();
+
+    int lastDown = 1;  // the gadget's verdict before any key-down
+    bool anyDown = false;
+    for (int step = 0; step < 48 && !in.Empty(); ++step) {
+        uint8_t op = in.Byte();
+        if (op % 8 == 0) {
+            vfuzz::SetSomeFact(in);
+            continue;
+        }
+        if (op % 8 == 1) {
+            vclock::AdvanceAndRun(static_cast<int64_t>(in.Pick(64)) * 50000, 50000);
+            continue;
+        }
+        int kind = (op & 0x10) ? TV_VIEWER_KEVENT_KEY_UP : TV_VIEWER_KEVENT_KEY_DOWN;
+        std::string raw;
+        tv_viewer_kevent_info_s info = {};
+        void* record = &info;
+        switch (in.Pick(8)) {
+            case 0:
+                record = nullptr;
+                break;
+            case 1:
+                info.keyname = nullptr;
+                break;
+            case 2:
+            case 3:
+                raw = in.Text(24);
+                info.keyname = raw.c_str();
+                break;
+            default:
+                info.keyname = kNames[in.Pick(sizeof kNames / sizeof *kNames)];
+                break;
+        }
+        info.keycode = in.U32();
+        info.timestamp = in.U32();
+        int verdict = vsim::DispatchKeyEvent(kind, record, "fuzz");
+        if (verdict != 0 && verdict != 1) abort();
+        if (kind == TV_VIEWER_KEVENT_KEY_DOWN) {
+            lastDown = verdict;
+            anyDown = true;
+        } else if (anyDown && verdict != lastDown) {
+            // The service stops at the first handler that consumes a key-down,
+            // so the last verdict a handler gave is the dispatch's own.
+            abort();
+        }
+    }
+    gadget.Destroy();
+    vfuzz::ExpectReleased();
+    vclock::RunPending();
+    vsim::ClearJournal();
+    return 0;
+}

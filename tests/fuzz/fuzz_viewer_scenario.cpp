@@ -1,0 +1,142 @@
+// Whole sessions of the real library in the viewer: the input becomes a
+// well-formed sequence of keys, viewer messages, PVR results, virtual time,
+// lifecycle calls and platform facts. After every step the gadget keeps its
+// promises: each key event gets exactly one verdict, a key-up repeats the
+// verdict of its key-down, and after destroy no handler, callback or timer
+// of the gadget is left.
+#include <Elementary.h>
+#include <stdint.h>
+#include <stdlib.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "FuzzHost.h"
+#include "TimerJournal.h"
+#include "Viewer.h"
+#include "VirtualClock.h"
+#include "sim_world.h"
+#include "tv_viewer_kevent.h"
+
+namespace {
+
+const char* const kKeys[] = {"XF86Red",
+                             "XF86Green",
+                             "XF86Yellow",
+                             "Return",
+                             "XF86Back",
+                             "XF86Exit",
+                             "XF86AudioRecord",
+                             "XF86AudioPause",
+                             "XF86AudioPlay",
+                             "XF86AudioStop",
+                             "XF86AudioNext",
+                             "XF86AudioRewind",
+                             "Left",
+                             "Right",
+                             "XF86Blue",
+                             "Up",
+                             "5",
+                             ""};
+const char* const kCommands[] = {"show", "hide", "enter", "exit", "e", "sh", "hidden", ""};
+
+tvsim::Viewer& TheViewer() {
+    static tvsim::Viewer* viewer = [] {
+        static char arg0[] = "vantro-fuzz";
+        static char* argv[] = {arg0, nullptr};
+        setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
+        elm_init(1, argv);
+        auto* v = new tvsim::Viewer;
+        std::string error;
+        if (!v->OpenWindow(false) || !v->Load(VANTRO_GADGET_PATH, &error)) abort();
+        return v;
+    }();
+    return *viewer;
+}
+
+size_t VerdictsSince(size_t mark) {
+    size_t n = 0;
+    for (const vsim::Entry& e : vsim::JournalSince(mark))
+        if (e.kind == "key") ++n;
+    return n;
+}
+
+void ExpectNothingLeft() {
+    vfuzz::ExpectReleased();
+    if (tvsim::PendingGadgetTimerCount() != 0) abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    tvsim::Viewer& viewer = TheViewer();
+    vfuzz::InputClock clock;
+    vfuzz::Bytes in(data, size);
+    vfuzz::RecordingWorld(viewer.Window());
+    viewer.SetAnswers(true);
+    bool created = viewer.Create();
+
+    for (int step = 0; step < 64 && !in.Empty(); ++step) {
+        switch (in.Pick(12)) {
+            case 0:
+            case 1:
+            case 2:
+            case 3: {
+                const char* key = kKeys[in.Pick(sizeof kKeys / sizeof *kKeys)];
+                size_t mark = vsim::JournalSize();
+                int down = viewer.KeyDown(key);
+                if (VerdictsSince(mark) != 1) abort();
+                // Sometimes the viewer lets time or a message pass before the key-up.
+                if (in.Byte() % 4 == 0) vclock::AdvanceAndRun(static_cast<int64_t>(in.Pick(10)) * 100000, 50000);
+                mark = vsim::JournalSize();
+                int up = viewer.KeyUp(key);
+                if (VerdictsSince(mark) != 1) abort();
+                if (up != down) abort();
+                break;
+            }
+            case 4:
+                viewer.Message({{in.Pick(4) ? "cmd" : "sportsmodezoom", kCommands[in.Pick(8)]}});
+                break;
+            case 5:
+                viewer.PvrResult(static_cast<int>(in.Pick(5)), in.Pick(3) ? 0 : -static_cast<int>(in.Pick(3)) - 1);
+                break;
+            case 6:
+            case 7:
+                vclock::AdvanceAndRun(static_cast<int64_t>(in.Pick(40)) * 500000, 50000);
+                break;
+            case 8:
+                vfuzz::SetSomeFact(in);
+                break;
+            case 9:
+                viewer.SetAnswers(in.Byte() % 4 != 0);
+                break;
+            case 10:
+                switch (in.Pick(4)) {
+                    case 0:
+                        viewer.Destroy();
+                        created = false;
+                        ExpectNothingLeft();
+                        break;
+                    case 1:
+                        if (!created) created = viewer.Create();
+                        break;
+                    case 2:
+                        viewer.Pause();
+                        break;
+                    default:
+                        viewer.Resume();
+                        break;
+                }
+                break;
+            default:
+                break;
+        }
+        viewer.Settle();
+    }
+    viewer.Destroy();
+    ExpectNothingLeft();
+    vclock::RunPending();
+    vsim::ClearJournal();
+    return 0;
+}

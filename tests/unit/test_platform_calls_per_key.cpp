@@ -1,0 +1,161 @@
+// The platform calls of each key decision, call by call: every query is asked
+// afresh, but none more often than the decision needs and none it does not
+// need. A drifting count is a fault (a doubled query costs a round trip to a
+// platform service on every key press).
+#include <algorithm>
+#include <sstream>
+
+#include "../../bench/KeyPaths.h"
+#include "../../bench/RealClock.h"
+#include "PVRChannelMgr.h"
+#include "SportsUGMgr.h"
+#include "TestSupport.h"
+#include "UgData.h"
+#include "VirtualClock.h"
+#include "tv_viewer_kevent.h"
+
+namespace {
+
+using vbench::Calls;
+using vbench::KeyPath;
+
+std::string Describe(const Calls& expected, const Calls& actual) {
+    std::ostringstream out;
+    std::size_t n = std::max(expected.size(), actual.size());
+    std::size_t first = n;
+    for (std::size_t i = 0; i < n && first == n; ++i)
+        if (i >= expected.size() || i >= actual.size() || expected[i] != actual[i]) first = i;
+    out << "expected " << expected.size() << " calls, made " << actual.size() << "; first difference at #" << first
+        << "\n";
+    for (std::size_t i = first; i < n && i < first + 8; ++i) {
+        out << "  #" << i << " expected ";
+        if (i < expected.size()) out << expected[i].first << "(" << expected[i].second << ")";
+        else out << "-";
+        out << "  made ";
+        if (i < actual.size()) out << actual[i].first << "(" << actual[i].second << ")";
+        else out << "-";
+        out << "\n";
+    }
+    return out.str();
+}
+
+class PlatformCallsPerKey : public vtest::SimTest {
+protected:
+    void SetUp() override {
+        vtest::SimTest::SetUp();
+        data = new UgData{};
+        data->pMgr = CSportsUGMgr::Get();
+        ASSERT_NE(data->pMgr, nullptr);
+        ASSERT_TRUE(data->pMgr->Create(vtest::Window(), nullptr));
+        RegisterKeyEventCB(&data);
+        // The channel manager is created once per process; its creation is not a key's cost.
+        CPVRChannelMgr::GetChannelMgrInstance();
+        PastDebounce();
+    }
+    void TearDown() override {
+        ReleaseUGResource(data);
+        delete data;
+    }
+    // Moves the clocks past every key debounce without running the loop.
+    static void PastDebounce() { vclock::SetUs(vclock::NowUs() + 1000 * 1000); }
+
+    // Key-down through the key-event service, as the viewer offers it.
+    Calls Press(const KeyPath& path, int* verdict) {
+        vsim::ClearJournal();
+        *verdict = vsim::DispatchKey(TV_VIEWER_KEVENT_KEY_DOWN, path.key);
+        return vbench::JournaledCalls();
+    }
+    UgData* data = nullptr;
+};
+
+TEST_F(PlatformCallsPerKey, EachDecisionMakesExactlyItsCalls) {
+    for (const KeyPath& path : vbench::Paths()) {
+        SCOPED_TRACE(path.name);
+        vsim::ResetWorld();
+        path.world();
+        PastDebounce();
+        int verdict = -1;
+        Calls made = Press(path, &verdict);
+        Calls expected = path.expected();
+        EXPECT_EQ(verdict, path.verdict);
+        EXPECT_TRUE(made == expected) << Describe(expected, made);
+        if (path.until[0]) {
+            // The request the path leads to is made once, after exactly the expected number of calls.
+            EXPECT_EQ(std::count_if(made.begin(), made.end(),
+                                    [&](const vbench::Call& c) { return c.first == path.until; }),
+                      1);
+            EXPECT_EQ(vbench::CountUntil(made, path.until), vbench::CountUntil(expected, path.until));
+        }
+    }
+}
+
+TEST_F(PlatformCallsPerKey, RepeatedPressAsksTheSameAgain) {
+    // Nothing is cached between presses, and no first-press-only call hides in a path.
+    for (const KeyPath& path : vbench::Paths()) {
+        SCOPED_TRACE(path.name);
+        vsim::ResetWorld();
+        path.world();
+        PastDebounce();
+        int first = -1, second = -1;
+        Calls once = Press(path, &first);
+        PastDebounce();
+        Calls again = Press(path, &second);
+        EXPECT_EQ(first, second);
+        EXPECT_TRUE(once == again) << Describe(once, again);
+    }
+}
+
+TEST_F(PlatformCallsPerKey, KeyUpAsksNothingAndRepeatsTheVerdict) {
+    for (const KeyPath& path : vbench::Paths()) {
+        SCOPED_TRACE(path.name);
+        vsim::ResetWorld();
+        path.world();
+        PastDebounce();
+        int down = -1;
+        Press(path, &down);
+        vsim::ClearJournal();
+        EXPECT_EQ(vsim::DispatchKey(TV_VIEWER_KEVENT_KEY_UP, path.key), down);
+        EXPECT_TRUE(vbench::JournaledCalls().empty());
+    }
+}
+
+TEST_F(PlatformCallsPerKey, DebouncedRepeatStopsBeforeTheRequest) {
+    // Within the debounce a repeat must not reach the request its path leads to.
+    for (const char* key : {"XF86AudioPause", "XF86Green", "XF86Red", "XF86Yellow"}) {
+        SCOPED_TRACE(key);
+        vsim::ResetWorld();
+        vbench::SportsRecordingWorld();
+        PastDebounce();
+        vsim::DispatchKey(TV_VIEWER_KEVENT_KEY_DOWN, key);
+        vclock::SetUs(vclock::NowUs() + 100 * 1000);
+        vsim::ClearJournal();
+        vsim::DispatchKey(TV_VIEWER_KEVENT_KEY_DOWN, key);
+        for (const vbench::Call& call : vbench::JournaledCalls()) {
+            EXPECT_NE(call.first, "aul_launch_app_async");
+            EXPECT_NE(call.first, "svc_pvr_set_bookmark");
+            EXPECT_NE(call.first, "svc_pvr_play_pause_by_service_id");
+            EXPECT_NE(call.first, "app_control_send_launch_request");
+        }
+    }
+}
+
+}  // namespace
+
+// The percentiles the latency figures are reported with: nearest rank, so a
+// 99th percentile of 100 samples is the 99th smallest, never the largest.
+TEST(BenchQuantile, NearestRank) {
+    std::vector<double> hundred;
+    for (int i = 100; i >= 1; --i) hundred.push_back(i);
+    struct Case {
+        std::vector<double> samples;
+        double q;
+        double expected;
+    } cases[] = {
+        {hundred, 0.50, 50}, {hundred, 0.99, 99}, {hundred, 1.0, 100}, {hundred, 0.0, 1},
+        {{7}, 0.99, 7},      {{3, 1, 2}, 0.5, 2}, {{}, 0.5, 0},
+    };
+    for (Case& c : cases) {
+        std::size_t n = c.samples.size();
+        EXPECT_EQ(vbench::Quantile(c.samples, c.q), c.expected) << "q=" << c.q << " n=" << n;
+    }
+}
