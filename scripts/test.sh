@@ -2,7 +2,7 @@
 # Builds and runs every test: a normal build, an ASan+UBSan build and the
 # fuzz targets (clang, bounded time). Ends with the normal build's CTest summary.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 [ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh || exit 1
 status=0
 export ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0
@@ -17,6 +17,9 @@ echo "== ASan+UBSan build"
 if build build-asan -DVANTRO_SANITIZE=ON -DVANTRO_BENCH=OFF; then
   (cd build-asan && ctest -j2 --output-on-failure) || status=1
 else status=1; fi
+
+echo "== static checks"
+bash scripts/lint.sh build-asan || status=1
 
 echo "== fuzz targets"
 if CC=clang CXX=clang++ build build-fuzz -DVANTRO_FUZZ=ON -DVANTRO_BENCH=OFF -DVANTRO_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"; then

@@ -144,9 +144,10 @@ void ReleaseUGResource(UgData* pUgData) {
         return;
     }
     // Each id is forgotten once released, so a second release deletes nothing twice.
+    // cppcheck-suppress constVariable ; the ids are written through these pointers
     tv_viewer_kevent_handler_id* const ids[] = {&pUgData->hLowKeyDown, &pUgData->hLowKeyUp, &pUgData->hHighKeyDown,
                                                 &pUgData->hHighKeyUp};
-    for (tv_viewer_kevent_handler_id* id : ids) {
+    for (tv_viewer_kevent_handler_id* const id : ids) {
         if (*id) {
             tv_viewer_kevent_handler_del(*id);
             *id = 0;

@@ -25,7 +25,7 @@ __attribute__((visibility("default"))) int clock_gettime(clockid_t id, struct ti
             int64_t us = __atomic_load_n(&vantro_vclock_now_us, __ATOMIC_SEQ_CST);
             if (id == CLOCK_REALTIME || id == CLOCK_REALTIME_COARSE) us += VCLOCK_EPOCH_SECONDS * 1000000LL;
             ts->tv_sec = us / 1000000;
-            ts->tv_nsec = (long)((us % 1000000) * 1000);
+            ts->tv_nsec = (us % 1000000) * 1000;
             return 0;
         }
         default:
