@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a normal build, an ASan+UBSan build and the
-# fuzz targets (clang, bounded time). Ends with the normal build's CTest summary.
+# Builds and runs every test: a normal build, an ASan+UBSan build, the fuzz
+# targets (clang, bounded time) and the threaded tests under ThreadSanitizer.
+# Ends with the normal build's CTest summary.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 [ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh || exit 1
@@ -25,6 +26,13 @@ echo "== fuzz targets"
 if CC=clang CXX=clang++ build build-fuzz -DVANTRO_FUZZ=ON -DVANTRO_BENCH=OFF -DVANTRO_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"; then
   (cd build-fuzz && ctest --output-on-failure) || status=1
 else status=1; fi
+
+echo "== ThreadSanitizer (the channel manager's lock under concurrent first use)"
+if cmake -S . -B build-tsan -DVANTRO_RES_DIR="$PWD/build-tsan/res" -DVANTRO_TSAN=ON -DVANTRO_BENCH=OFF >/dev/null \
+   && cmake --build build-tsan -j2 --target vantro_unit_tests >build-tsan.log 2>&1; then
+  TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=1" ELM_DISPLAY=buffer ELM_ACCEL=none \
+    build-tsan/tests/vantro_unit_tests --gtest_filter='ChannelMgrTest.Concurrent*' || status=1
+else echo "build of build-tsan failed:"; tail -40 build-tsan.log; status=1; fi
 
 echo "== normal build"
 if build build; then
