@@ -54,52 +54,39 @@ int CBMKFile::Destroy() {
     return ret;
 }
 
-bool CBMKFile::m_Opened(int fd, int mode) {
-    fcntl(fd, F_SETFD, FD_CLOEXEC);
-    m_nFd = fd;
-    m_nMode = mode;
-    return true;
+bool CBMKFile::m_Open(char const* path, int openFlags, int mode, int attempts) {
+    m_nFd = 0;
+    if (openFlags < 0) return false;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        int fd = s_pfnOpen(path, openFlags, kPermissions);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+            m_nFd = fd;
+            m_nMode = mode;
+            return true;
+        }
+        if (errno != ENOENT) break;
+    }
+    return false;
 }
 
 bool CBMKFile::Create(char const* path, int mode, int flags, int check) {
     m_nFd = 0;
     if (mode == MODE_READ && check && !PassesReadCheck(path)) return false;
-    int openFlags = ModeFlags(mode, flags, false);
-    if (openFlags < 0) return false;
-    for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
-        int fd = s_pfnOpen(path, openFlags, kPermissions);
-        if (fd >= 0) return m_Opened(fd, mode);
-        if (errno != ENOENT) break;
-    }
-    m_nFd = 0;
-    return false;
+    return m_Open(path, ModeFlags(mode, flags, false), mode, kOpenAttempts);
 }
 
 bool CBMKFile::CreateWithTrunc(char const* path, int mode, int flags, bool check) {
     m_nFd = 0;
     if (mode == MODE_READ && check && !PassesReadCheck(path)) return false;
-    int openFlags = ModeFlags(mode, flags, true);
-    if (openFlags < 0) return false;
-    int fd = s_pfnOpen(path, openFlags, kPermissions);
-    if (fd < 0) {
-        m_nFd = 0;
-        return false;
-    }
-    return m_Opened(fd, mode);
+    return m_Open(path, ModeFlags(mode, flags, true), mode, 1);
 }
 
 bool CBMKFile::CreateWithMake(char const* path, int mode, int flags) {
     m_nFd = 0;
     if (!Make(path)) return false;
     // Only write-only truncates: a read-write open keeps what is there.
-    int openFlags = mode == MODE_WRITE ? ModeFlags(mode, flags, true) : ModeFlags(mode, flags, false);
-    if (openFlags < 0) return false;
-    int fd = s_pfnOpen(path, openFlags, kPermissions);
-    if (fd < 0) {
-        m_nFd = 0;
-        return false;
-    }
-    return m_Opened(fd, mode);
+    return m_Open(path, ModeFlags(mode, flags, mode == MODE_WRITE), mode, 1);
 }
 
 bool CBMKFile::Make(char const* path) {

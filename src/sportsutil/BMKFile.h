@@ -47,7 +47,8 @@ public:
     int m_nMode;  // the mode the file was opened with
 
 private:
-    bool m_Opened(int fd, int mode);
+    // Opens with close-on-exec, trying again while the file is missing.
+    bool m_Open(char const* path, int openFlags, int mode, int attempts);
 };
 
 #endif

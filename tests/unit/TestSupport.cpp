@@ -53,6 +53,15 @@ int CallCount(const std::string& name) {
     return count;
 }
 
+std::vector<std::string> ArgsOf(const std::string& call) {
+    std::vector<std::string> args;
+    for (const vsim::Entry& e : EntriesOf("call"))
+        if (e.name == call) args.push_back(e.text);
+    return args;
+}
+
+bool LoggedOnSystem(const std::string& message) { return LoggedAt(message, LOG_ID_SYSTEM, DLOG_WARN); }
+
 void AdvanceMs(long long ms) { vclock::AdvanceAndRun(ms * 1000); }
 
 void SimTest::SetUp() {

@@ -24,6 +24,10 @@ bool LoggedAt(const std::string& message, int logId, int priority);
 int CountLogged(const std::string& message);
 std::vector<vsim::Entry> EntriesOf(const std::string& kind);
 int CallCount(const std::string& name);
+// Arguments of every journaled call of this name, in order.
+std::vector<std::string> ArgsOf(const std::string& call);
+// A line on the system log at warning priority, where state queries report.
+bool LoggedOnSystem(const std::string& message);
 // Advances virtual time and runs the main loop.
 void AdvanceMs(long long ms);
 

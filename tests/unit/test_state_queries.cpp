@@ -19,15 +19,8 @@ using vtest::LoggedAt;
 
 const unsigned long long kAvId = 4294967294ULL;
 
-bool Sys(const std::string& message) { return LoggedAt(message, LOG_ID_SYSTEM, DLOG_WARN); }
-
-// Arguments of every journaled call of this name, in order.
-std::vector<std::string> ArgsOf(const std::string& call) {
-    std::vector<std::string> args;
-    for (const vsim::Entry& e : vtest::EntriesOf("call"))
-        if (e.name == call) args.push_back(e.text);
-    return args;
-}
+using vtest::ArgsOf;
+const auto Sys = vtest::LoggedOnSystem;
 
 // Position of the first call of this name in the journal, -1 when absent.
 int PositionOf(const std::string& call) {
