@@ -8,34 +8,6 @@
 #include "VirtualClock.h"
 #include "tv_viewer_kevent.h"
 
-namespace {
-
-const char* const kNames[] = {"XF86Red",
-                              "XF86Green",
-                              "XF86Yellow",
-                              "Return",
-                              "XF86Back",
-                              "XF86Exit",
-                              "XF86AudioRecord",
-                              "XF86AudioPause",
-                              "XF86AudioPlay",
-                              "XF86AudioStop",
-                              "XF86AudioNext",
-                              "XF86AudioRewind",
-                              "Left",
-                              "Right",
-                              "XF86Blue",
-                              "Up",
-                              "XF86Info",
-                              "0",
-                              "9",
-                              "XF86Re",
-                              "XF86Redd",
-                              "return",
-                              ""};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static vfuzz::Gadget gadget;
     vfuzz::InputClock clock;
@@ -72,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 info.keyname = raw.c_str();
                 break;
             default:
-                info.keyname = kNames[in.Pick(sizeof kNames / sizeof *kNames)];
+                info.keyname = vfuzz::kKeyNames[in.Pick(vfuzz::kKeyNameCount)];
                 break;
         }
         info.keycode = in.U32();

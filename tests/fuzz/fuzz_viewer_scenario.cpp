@@ -21,24 +21,6 @@
 
 namespace {
 
-const char* const kKeys[] = {"XF86Red",
-                             "XF86Green",
-                             "XF86Yellow",
-                             "Return",
-                             "XF86Back",
-                             "XF86Exit",
-                             "XF86AudioRecord",
-                             "XF86AudioPause",
-                             "XF86AudioPlay",
-                             "XF86AudioStop",
-                             "XF86AudioNext",
-                             "XF86AudioRewind",
-                             "Left",
-                             "Right",
-                             "XF86Blue",
-                             "Up",
-                             "5",
-                             ""};
 const char* const kCommands[] = {"show", "hide", "enter", "exit", "e", "sh", "hidden", ""};
 
 tvsim::Viewer& TheViewer() {
@@ -83,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 1:
             case 2:
             case 3: {
-                const char* key = kKeys[in.Pick(sizeof kKeys / sizeof *kKeys)];
+                const char* key = vfuzz::kKeyNames[in.Pick(vfuzz::kKeyNameCount)];
                 size_t mark = vsim::JournalSize();
                 int down = viewer.KeyDown(key);
                 if (VerdictsSince(mark) != 1) abort();
