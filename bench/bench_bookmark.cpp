@@ -19,6 +19,7 @@
 
 #include "BookmarkThumbnail.h"
 #include "RealClock.h"
+#include "Repeated.h"
 #include "SportsUtil.h"
 #include "bookmark_writer.h"
 #include "sim_world.h"
@@ -194,23 +195,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (int n : kCounts) {
-        benchmark::RegisterBenchmark("LatestBookmark", BM_LatestBookmark)
-            ->Arg(n)
-            ->Unit(benchmark::kMicrosecond)
-            ->Repetitions(5)
-            ->ReportAggregatesOnly(true);
+        vbench::Repeated("LatestBookmark", benchmark::kMicrosecond, BM_LatestBookmark)->Arg(n);
     }
     for (int n : kCounts) {
-        benchmark::RegisterBenchmark("WholeFile", BM_WholeFile)
-            ->Arg(n)
-            ->Unit(benchmark::kMicrosecond)
-            ->Repetitions(5)
-            ->ReportAggregatesOnly(true);
+        vbench::Repeated("WholeFile", benchmark::kMicrosecond, BM_WholeFile)->Arg(n);
     }
-    benchmark::RegisterBenchmark("Compare", BM_Compare)
-        ->Unit(benchmark::kMicrosecond)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
+    vbench::Repeated("Compare", benchmark::kMicrosecond, BM_Compare);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

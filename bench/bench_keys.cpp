@@ -13,14 +13,15 @@
 
 #include <unistd.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "HeadlessToolkit.h"
 #include "KeyPaths.h"
 #include "PVRChannelMgr.h"
 #include "RealClock.h"
+#include "Repeated.h"
 #include "SportsUGMgr.h"
 #include "UgData.h"
 #include "VantroLog.h"
@@ -179,11 +180,7 @@ void BM_ClockPair(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("ELM_DISPLAY", "buffer", 1);
-    setenv("ELM_ACCEL", "none", 1);
-    setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
-    setenv("EINA_LOG_BACKTRACE", "0", 0);
-    std::setlocale(LC_ALL, "");
+    tvsim::UseHeadlessToolkit();
     elm_init(argc, argv);
     Window();
     // The green key's bookmark request goes to a recording whose bookmark file
@@ -198,31 +195,11 @@ int main(int argc, char** argv) {
     vbench::NoWriteUri() = std::string(dir) + "/rec_01.srf";
 
     for (const vbench::KeyPath& path : vbench::Paths())
-        benchmark::RegisterBenchmark((std::string("KeyDecision/") + path.name).c_str(), BM_KeyDecision, &path)
-            ->UseManualTime()
-            ->Unit(benchmark::kNanosecond)
-            ->Repetitions(5)
-            ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("KeyDecision/returned_handler_only", BM_ReturnedKeyHandlerOnly)
-        ->UseManualTime()
-        ->Unit(benchmark::kNanosecond)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("SimLogLine", BM_SimLogLine)
-        ->UseManualTime()
-        ->Unit(benchmark::kNanosecond)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("SimQuery", BM_SimQuery)
-        ->UseManualTime()
-        ->Unit(benchmark::kNanosecond)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("ClockPair", BM_ClockPair)
-        ->UseManualTime()
-        ->Unit(benchmark::kNanosecond)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
+        vbench::RepeatedManual(std::string("KeyDecision/") + path.name, benchmark::kNanosecond, BM_KeyDecision, &path);
+    vbench::RepeatedManual("KeyDecision/returned_handler_only", benchmark::kNanosecond, BM_ReturnedKeyHandlerOnly);
+    vbench::RepeatedManual("SimLogLine", benchmark::kNanosecond, BM_SimLogLine);
+    vbench::RepeatedManual("SimQuery", benchmark::kNanosecond, BM_SimQuery);
+    vbench::RepeatedManual("ClockPair", benchmark::kNanosecond, BM_ClockPair);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

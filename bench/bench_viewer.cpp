@@ -27,15 +27,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "HeadlessToolkit.h"
 #include "KeyPaths.h"
 #include "RealClock.h"
+#include "Repeated.h"
 #include "Viewer.h"
 #include "VirtualClock.h"
 #include "bookmark_writer.h"
@@ -437,11 +438,7 @@ void BM_Soak(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("ELM_DISPLAY", "buffer", 1);
-    setenv("ELM_ACCEL", "none", 1);
-    setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
-    setenv("EINA_LOG_BACKTRACE", "0", 0);
-    std::setlocale(LC_ALL, "");
+    tvsim::UseHeadlessToolkit();
     bool loadOnce = argc > 1 && std::strcmp(argv[1], "--load-once") == 0;
     bool soak = argc > 3 && std::strcmp(argv[1], "--soak") == 0;
     elm_init(argc, argv);
@@ -450,11 +447,7 @@ int main(int argc, char** argv) {
     if (argc > 2 && std::strcmp(argv[1], "--control") == 0) std::_Exit(ControlOnce(std::atoi(argv[2])));
     if (!WriteRecording()) return 1;
 
-    benchmark::RegisterBenchmark("PopupLatency", BM_PopupLatency)
-        ->UseManualTime()
-        ->Unit(benchmark::kMicrosecond)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
+    vbench::RepeatedManual("PopupLatency", benchmark::kMicrosecond, BM_PopupLatency);
     benchmark::RegisterBenchmark("LoadCycle", BM_LoadCycle)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)

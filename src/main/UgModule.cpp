@@ -14,13 +14,6 @@
 
 namespace {
 
-enum UGEvent {
-    UG_EVENT_SHOW = 1,
-    UG_EVENT_HIDE = 2,
-    UG_EVENT_ENTER_ZOOM = 3,
-    UG_EVENT_EXIT_ZOOM = 4,
-};
-
 struct Command {
     const char* keyword;
     const char* logLine;

@@ -14,13 +14,6 @@ CSportsUGMgr* CSportsUGMgr::pSportsUGMgr = nullptr;
 
 namespace {
 
-enum UGEvent {
-    UG_EVENT_SHOW = 1,
-    UG_EVENT_HIDE = 2,
-    UG_EVENT_ENTER_ZOOM = 3,
-    UG_EVENT_EXIT_ZOOM = 4,
-};
-
 // The record may come unaligned: copy its leading fields bytewise.
 void ReadResultHead(const ps_result_pvr* record, int* method, int* result) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(record);

@@ -12,6 +12,14 @@
 
 class CBookmarkThumbnailWnd;
 
+// Events a viewer message turns into, as ProcessUGEvent takes them.
+enum UGEvent {
+    UG_EVENT_SHOW = 1,
+    UG_EVENT_HIDE = 2,
+    UG_EVENT_ENTER_ZOOM = 3,
+    UG_EVENT_EXIT_ZOOM = 4,
+};
+
 class CSportsUGMgr {
 public:
     CSportsUGMgr();

@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "HeadlessToolkit.h"
+
 #include "VirtualClock.h"
 
 #include "bookmark_writer.h"
@@ -145,9 +147,7 @@ private:
 // The headless 1920x1080 window the gadget is created on, once per process.
 inline Evas_Object* Window() {
     static Evas_Object* window = [] {
-        setenv("ELM_DISPLAY", "buffer", 1);
-        setenv("ELM_ACCEL", "none", 1);
-        setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
+        tvsim::UseHeadlessToolkit();
         static char arg0[] = "vantro-fuzz";
         static char* argv[] = {arg0, nullptr};
         elm_init(1, argv);

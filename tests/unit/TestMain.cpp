@@ -2,15 +2,10 @@
 #include <Elementary.h>
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
+#include "HeadlessToolkit.h"
 
 int main(int argc, char** argv) {
-    setenv("ELM_DISPLAY", "buffer", 0);
-    setenv("ELM_ACCEL", "none", 0);
-    setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
-    setenv("EINA_LOG_BACKTRACE", "0", 0);
-    std::setlocale(LC_ALL, "");
+    tvsim::UseHeadlessToolkit();
     ::testing::InitGoogleTest(&argc, argv);
     elm_init(argc, argv);
     // No elm_shutdown: its desktop-cache wait costs seconds and the process ends anyway.

@@ -2,9 +2,7 @@
 #include <Elementary.h>
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
-
+#include "HeadlessToolkit.h"
 #include "ViewerFixture.h"
 
 namespace vtest {
@@ -23,10 +21,7 @@ tvsim::Viewer& TheViewer() {
 }  // namespace vtest
 
 int main(int argc, char** argv) {
-    setenv("ELM_DISPLAY", "buffer", 1);
-    setenv("ELM_ACCEL", "none", 1);
-    setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
-    std::setlocale(LC_ALL, "");
+    tvsim::UseHeadlessToolkit();
     ::testing::InitGoogleTest(&argc, argv);
     elm_init(argc, argv);
     return RUN_ALL_TESTS();
