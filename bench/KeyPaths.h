@@ -101,20 +101,17 @@ struct KeyPath {
     const char* name;
     const char* key;
     void (*world)();
-    int verdict;         // what the key-event service is told: 0 consumed, 1 returned
-    const char* until;   // the request the path leads up to (empty: none)
+    int verdict;        // what the key-event service is told: 0 consumed, 1 returned
+    const char* until;  // the request the path leads up to (empty: none)
     Calls (*expected)();
 };
 
 inline Calls ReturnedKeyCalls() { return {}; }
 inline Calls RecorderKeyCalls() {
     return Dispatch() + VirtualChannel() + AnalogChannel() +
-           Calls{{"vconf_get_int", "memory/pxv/state"},
-                 {"bundle_create", ""},
-                 {"bundle_add", "key_name XF86AudioPause"},
-                 {"bundle_add", "called_app context manager"},
-                 {"aul_launch_app_async", "orvane.pvrrecorder"},
-                 {"bundle_free", ""}};
+           Calls{{"vconf_get_int", "memory/pxv/state"},          {"bundle_create", ""},
+                 {"bundle_add", "key_name XF86AudioPause"},      {"bundle_add", "called_app context manager"},
+                 {"aul_launch_app_async", "orvane.pvrrecorder"}, {"bundle_free", ""}};
 }
 inline Calls GreenKeyCalls() {
     return Dispatch() + ColourEntry() + GreenYellowChecks() + Calls{{"ug_get_window", ""}} +
@@ -155,8 +152,7 @@ inline const std::vector<KeyPath>& Paths() {
         {"returned", "XF86Blue", PlainTunerWorld, 1, "", ReturnedKeyCalls},
         {"recorder_forwarded", "XF86AudioPause", PlainTunerWorld, 0, "aul_launch_app_async", RecorderKeyCalls},
         {"green_bookmark", "XF86Green", [] { SportsRecordingWorld(); }, 0, "svc_pvr_set_bookmark", GreenKeyCalls},
-        {"red_pause", "XF86Red", [] { SportsRecordingWorld(); }, 0, "svc_pvr_play_pause_by_service_id",
-         RedKeyCalls},
+        {"red_pause", "XF86Red", [] { SportsRecordingWorld(); }, 0, "svc_pvr_play_pause_by_service_id", RedKeyCalls},
         {"yellow_player", "XF86Yellow", [] { SportsRecordingWorld(); }, 0, "app_control_send_launch_request",
          YellowKeyCalls},
     };

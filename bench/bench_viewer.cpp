@@ -459,7 +459,8 @@ int main(int argc, char** argv) {
         ->Args({10000, 1000, 0})
         ->ArgNames({"keys", "cycles", "freeq_off"})
         ->Iterations(1)
-        ->UseManualTime()->Unit(benchmark::kSecond);
+        ->UseManualTime()
+        ->Unit(benchmark::kSecond);
 
     benchmark::RegisterBenchmark("SoakControl", BM_SoakControl)
         ->Arg(1000)

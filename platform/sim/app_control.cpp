@@ -100,8 +100,7 @@ int app_control_set_app_id(app_control_h app_control, const char* app_id) {
 int app_control_send_launch_request(app_control_h app_control, app_control_reply_cb, void*) {
     vsim::RecordCall("app_control_send_launch_request", app_control ? app_control->appId : "(null)");
     if (!app_control) return APP_CONTROL_ERROR_INVALID_PARAMETER;
-    int ret = vsim::CallResult("app_control_send_launch_request[" + app_control->appId + "]",
-                               APP_CONTROL_ERROR_NONE);
+    int ret = vsim::CallResult("app_control_send_launch_request[" + app_control->appId + "]", APP_CONTROL_ERROR_NONE);
     if (ret == APP_CONTROL_ERROR_NONE) RecordLaunch(app_control->appId, app_control->extras, "app_control");
     return ret;
 }

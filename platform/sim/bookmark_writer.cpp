@@ -195,7 +195,9 @@ bool ParseBookmarkWord(const std::string& word, BookmarkEntry* entry, std::strin
         errno = 0;
         long long v = text.empty() ? 0 : std::strtoll(text.c_str(), &end, 10);
         if (text.empty() || end == nullptr || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) {
-            SetError(error, std::string("bookmark '").append(word).append("': '").append(text).append("' is not a 32-bit number"));
+            SetError(
+                error,
+                std::string("bookmark '").append(word).append("': '").append(text).append("' is not a 32-bit number"));
             return false;
         }
         values[i] = static_cast<int32_t>(v);

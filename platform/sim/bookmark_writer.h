@@ -48,8 +48,7 @@ bool ParseBookmarkWord(const std::string& word, BookmarkEntry* entry, std::strin
 
 // Writes a file of the given bookmarks (words as above), each with its default
 // thumbnail, replacing whatever was there. False with a reason on failure.
-bool WriteBookmarkFile(const std::string& path, const std::vector<std::string>& entries,
-                       std::string* error = nullptr);
+bool WriteBookmarkFile(const std::string& path, const std::vector<std::string>& entries, std::string* error = nullptr);
 
 }  // namespace vsim
 

@@ -22,7 +22,8 @@ const char* const kNull = "null";
 
 const vsim::DefaultFacts kDefaults({
     {"TVServiceAPI::CreateServiceNavigation[401,0]", {kNull}},
-    {"IService::FindService[1001]", {"1=0", "13=7", "14=1", "15=101", "16=Sport One", "19=2", "20=256", "22=0", "27=0"}},
+    {"IService::FindService[1001]",
+     {"1=0", "13=7", "14=1", "15=101", "16=Sport One", "19=2", "20=256", "22=0", "27=0"}},
     {"IServiceNavigation::GetTvMode", {"1", "0"}},
     {"IServiceNavigation::GetTvMode.ret", {"1"}},
     {"IServiceNavigation::GetCurrentServiceInfo[1,0]", {"1001"}},
@@ -145,8 +146,7 @@ bool FindInLineUp(const std::string& fact, bool haveId, unsigned long long id, S
     const vsim::Values* words = vsim::Fact(fact);
     if (!words) return false;
     *out = ParseService(*words);
-    if (haveId && !out->idListed)
-        out->values[SERVICE_FIELD_SERVICE_ID] = static_cast<long long>(id);
+    if (haveId && !out->idListed) out->values[SERVICE_FIELD_SERVICE_ID] = static_cast<long long>(id);
     return true;
 }
 
@@ -211,9 +211,9 @@ public:
     }
 
     int GetCurrentServiceInfo(TSTvMode mode, TCCriteriaHelper& criteria, TCServiceData& data) override {
-        vsim::RecordCall("IServiceNavigation::GetCurrentServiceInfo",
-                         m_pw + " mode=" + std::to_string(mode.mode) + "," + std::to_string(mode.subMode) + " " +
-                             Describe(criteria));
+        vsim::RecordCall("IServiceNavigation::GetCurrentServiceInfo", m_pw + " mode=" + std::to_string(mode.mode) +
+                                                                          "," + std::to_string(mode.subMode) + " " +
+                                                                          Describe(criteria));
         std::string fact = vsim::FactFor("IServiceNavigation::GetCurrentServiceInfo", m_pw);
         long long id;
         Service service;
@@ -250,7 +250,9 @@ class SimSourceControl : public ISourceControl {
 public:
     explicit SimSourceControl(std::string pw) : m_pw(std::move(pw)) {}
 
-    int GetCurrentSourceInfo(int* sourceType) override { return Answer("ISourceControl::GetCurrentSourceInfo", "", sourceType, 0); }
+    int GetCurrentSourceInfo(int* sourceType) override {
+        return Answer("ISourceControl::GetCurrentSourceInfo", "", sourceType, 0);
+    }
     int GetSourceState(int* state) override { return Answer("ISourceControl::GetSourceState", "", state, 1); }
     int GetAnalysisActive(bool* active, int reserved) override {
         int value = active ? *active : 0;

@@ -11,6 +11,7 @@ struct KeyEntry {
     const char* name;
 };
 
+// clang-format off
 const KeyEntry kKeys[] = {
     {CPVRKey::KEY_RECORD_T, "XF86AudioRecord"},
     {CPVRKey::KEY_PAUSE_T, "XF86AudioPause"},
@@ -45,26 +46,31 @@ const KeyEntry kKeys[] = {
     {CPVRKey::KEY_9_T, "9"},
     {CPVRKey::KEY_0_T, "0"},
 };
+// clang-format on
 
+// clang-format off
 const CPVRKey::ERecorderKeyType kUgKeys[] = {
     CPVRKey::KEY_RED_T, CPVRKey::KEY_GREEN_T, CPVRKey::KEY_YELLOW_T,
     CPVRKey::KEY_RETURN_T, CPVRKey::KEY_BACK_T, CPVRKey::KEY_EXIT_T,
 };
+// clang-format on
 
+// clang-format off
 const CPVRKey::ERecorderKeyType kRecorderKeys[] = {
     CPVRKey::KEY_LEFT_T, CPVRKey::KEY_RIGHT_T, CPVRKey::KEY_RECORD_T, CPVRKey::KEY_PLAY_T,
     CPVRKey::KEY_PAUSE_T, CPVRKey::KEY_STOP_T, CPVRKey::KEY_REWIND_T, CPVRKey::KEY_NEXT_T,
 };
+// clang-format on
 
+// clang-format off
 const CPVRKey::ERecorderKeyType kShieldKeys[] = {
     CPVRKey::KEY_REWIND_T, CPVRKey::KEY_PAUSE_T, CPVRKey::KEY_NEXT_T,
     CPVRKey::KEY_RECORD_T, CPVRKey::KEY_PLAY_T, CPVRKey::KEY_STOP_T,
 };
+// clang-format on
 
 // Whole-string, case-sensitive.
-bool SameName(const char* name, const char* tableName) {
-    return std::strcmp(name, tableName) == 0;
-}
+bool SameName(const char* name, const char* tableName) { return std::strcmp(name, tableName) == 0; }
 
 template <std::size_t N>
 bool InClass(int type, const CPVRKey::ERecorderKeyType (&keys)[N]) {

@@ -18,9 +18,9 @@ constexpr const char* BaseName(const char* path) {
 
 #define VANTRO_LOG_TAG "PVR_UIG_SPT"
 
-#define VANTRO_LOG_AT(logId, prio, fmt, ...)                                                                    \
-    __dlog_print(logId, prio, VANTRO_LOG_TAG, "%s: %s(%d) > [APP][%s:%d] " fmt, vantro::BaseName(__FILE__),     \
-                 __func__, __LINE__, __func__, __LINE__, ##__VA_ARGS__)
+#define VANTRO_LOG_AT(logId, prio, fmt, ...)                                                                          \
+    __dlog_print(logId, prio, VANTRO_LOG_TAG, "%s: %s(%d) > [APP][%s:%d] " fmt, vantro::BaseName(__FILE__), __func__, \
+                 __LINE__, __func__, __LINE__, ##__VA_ARGS__)
 
 // Ordinary progress.
 #define VLOG_INFO(fmt, ...) VANTRO_LOG_AT(LOG_ID_MAIN, DLOG_INFO, fmt, ##__VA_ARGS__)

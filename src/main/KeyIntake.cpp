@@ -45,8 +45,7 @@ int Verdict(int managerResult, const char* name) {
 }
 
 bool IsHighPrioKey(const char* name) {
-    return std::strcmp(name, "Return") == 0 || std::strcmp(name, "XF86Back") == 0 ||
-           std::strcmp(name, "XF86Exit") == 0;
+    return std::strcmp(name, "Return") == 0 || std::strcmp(name, "XF86Back") == 0 || std::strcmp(name, "XF86Exit") == 0;
 }
 
 }  // namespace
@@ -60,18 +59,17 @@ void RegisterKeyEventCB(UgData** ppUgData) {
         return;
     }
     pUgData->hKeyEvent = tv_viewer_kevent_init("libvantro");
-    pUgData->hLowKeyDown = tv_viewer_kevent_handler_add(pUgData->hKeyEvent, TV_VIEWER_KEVENT_KEY_DOWN,
-                                                        TV_VIEWER_KEVENT_PRIORITY_LOW, UGLowPrioKeyDownEventCB,
-                                                        pUgData);
-    pUgData->hLowKeyUp = tv_viewer_kevent_handler_add(pUgData->hKeyEvent, TV_VIEWER_KEVENT_KEY_UP,
-                                                      TV_VIEWER_KEVENT_PRIORITY_LOW, UGLowPrioKeyReleaseEventCB,
-                                                      pUgData);
-    pUgData->hHighKeyDown = tv_viewer_kevent_handler_add(pUgData->hKeyEvent, TV_VIEWER_KEVENT_KEY_DOWN,
-                                                         TV_VIEWER_KEVENT_PRIORITY_HIGH, UGHighPrioKeyDownEventCB,
-                                                         pUgData);
-    pUgData->hHighKeyUp = tv_viewer_kevent_handler_add(pUgData->hKeyEvent, TV_VIEWER_KEVENT_KEY_UP,
-                                                       TV_VIEWER_KEVENT_PRIORITY_HIGH,
-                                                       UGHighPrioKeyReleaseEventCB, pUgData);
+    pUgData->hLowKeyDown = tv_viewer_kevent_handler_add(
+        pUgData->hKeyEvent, TV_VIEWER_KEVENT_KEY_DOWN, TV_VIEWER_KEVENT_PRIORITY_LOW, UGLowPrioKeyDownEventCB, pUgData);
+    pUgData->hLowKeyUp =
+        tv_viewer_kevent_handler_add(pUgData->hKeyEvent, TV_VIEWER_KEVENT_KEY_UP, TV_VIEWER_KEVENT_PRIORITY_LOW,
+                                     UGLowPrioKeyReleaseEventCB, pUgData);
+    pUgData->hHighKeyDown =
+        tv_viewer_kevent_handler_add(pUgData->hKeyEvent, TV_VIEWER_KEVENT_KEY_DOWN, TV_VIEWER_KEVENT_PRIORITY_HIGH,
+                                     UGHighPrioKeyDownEventCB, pUgData);
+    pUgData->hHighKeyUp =
+        tv_viewer_kevent_handler_add(pUgData->hKeyEvent, TV_VIEWER_KEVENT_KEY_UP, TV_VIEWER_KEVENT_PRIORITY_HIGH,
+                                     UGHighPrioKeyReleaseEventCB, pUgData);
 }
 
 int UGLowPrioKeyDownEventCB(void* event, void* data) {

@@ -21,12 +21,14 @@ struct Command {
 };
 
 // Tried in this order; "exit" comes before "enter" so a lone "e" means exit.
+// clang-format off
 const Command kCommands[] = {
     {"show", "process the sports ug show", UG_EVENT_SHOW},
     {"hide", "process the sports ug hide", UG_EVENT_HIDE},
     {"exit", "process the exit sportzoommode", UG_EVENT_EXIT_ZOOM},
     {"enter", "Process enter zoom msg.", UG_EVENT_ENTER_ZOOM},
 };
+// clang-format on
 
 // The extra-data value of key, or null when missing or empty (an empty one is freed).
 char* ReadCommand(app_control_h msg, const char* key) {

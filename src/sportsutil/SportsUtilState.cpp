@@ -38,17 +38,17 @@ int FocusedWindow() {
     }
     VLOG_SYS("PXV focus screen Id is [%d]", focus);
     switch (focus) {
-    case 1:
-    case 3:
-    case 5:
-        return 0;
-    case 0:
-    case 2:
-    case 4:
-        return 1;
-    default:
-        VLOG_SYS("FouceSreenId error");
-        return focus;
+        case 1:
+        case 3:
+        case 5:
+            return 0;
+        case 0:
+        case 2:
+        case 4:
+            return 1;
+        default:
+            VLOG_SYS("FouceSreenId error");
+            return focus;
     }
 }
 

@@ -33,10 +33,12 @@ extern "C" void UG_MODULE_EXIT(struct ug_module_ops* ops);
 namespace vfuzz {
 
 // Key names the gadget knows, near misses of them, and names it must hand back.
+// clang-format off
 const char* const kKeyNames[] = {"XF86Red",  "XF86Green",      "XF86Yellow",     "Return",        "XF86Back",
                                  "XF86Exit", "XF86AudioRecord", "XF86AudioPause", "XF86AudioPlay", "XF86AudioStop",
                                  "XF86AudioNext", "XF86AudioRewind", "Left", "Right", "XF86Blue", "Up", "XF86Info",
                                  "0", "5", "9", "XF86Re", "XF86Redd", "return", ""};
+// clang-format on
 const size_t kKeyNameCount = sizeof kKeyNames / sizeof *kKeyNames;
 
 // Takes bytes off the front of an input; an exhausted input answers zeros.

@@ -15,9 +15,7 @@
 // asks for that much memory. A TV has far less: cap what the allocator grants
 // and let the call fail the way a device's would, through the reader's own
 // allocation-failure path, instead of committing gigabytes per input.
-extern "C" const char* __asan_default_options() {
-    return "allocator_may_return_null=1:max_allocation_size_mb=64";
-}
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1:max_allocation_size_mb=64"; }
 
 namespace {
 

@@ -32,8 +32,8 @@ inline void Paused(bool on, const std::string& sid = kLive) {
     Fact("svc_pvr_get_play_state_by_service_id[" + sid + "]", {on ? "2" : "1"});
 }
 inline void VirtualChannel() {
-    Fact("IService::FindService[1001]", {"1=9", "13=7", "14=1", "15=101", "16=Sport One", "19=2", "20=256", "22=0",
-                                         "27=0"});
+    Fact("IService::FindService[1001]",
+         {"1=9", "13=7", "14=1", "15=101", "16=Sport One", "19=2", "20=256", "22=0", "27=0"});
 }
 // One recording runs, so the sports functions are allowed on this channel.
 inline void Eligible(bool on) { Fact("svc_pvr_get_current_recording_count", {on ? "1" : "0"}); }

@@ -150,6 +150,7 @@ Bytes Truncated(std::size_t n) {
     return b;
 }
 
+// clang-format off
 const Change kChanges[] = {
     {"truncated to nothing after the header", Moment::BetweenHeaderAndImage,
      [](const std::string& p, const std::string&) { ASSERT_EQ(truncate(p.c_str(), 0), 0); }, [] { return Bytes(); },
@@ -203,6 +204,7 @@ const Change kChanges[] = {
     {"cut inside the size table before the header is read", Moment::BeforeHeader,
      [](const std::string& p, const std::string&) { ASSERT_EQ(truncate(p.c_str(), 2000), 0); }, nullptr, false},
 };
+// clang-format on
 
 void PrintTo(const Change& change, std::ostream* os) { *os << change.what; }
 

@@ -392,10 +392,12 @@ TEST_F(BookmarkReaderTest, BookmarkNameIsTheUriUpToItsFirstSrf) {
         const char* uri;
         const char* bmk;
     };
+    // clang-format off
     const Row rows[] = {
         {"/rec_01.srf", "/rec_01.bmk"}, {"/a.ts", "/a.ts.bmk"},      {"/b.srf.srf", "/b.bmk"},
         {"/c.srfx/d.srf", "/c.bmk"},    {"/e.srf?part=2", "/e.bmk"},
     };
+    // clang-format on
     Bytes file = Header(1);
     Put32(file, kSize, 3);
     file.insert(file.end(), {'p', 'n', 'g'});
@@ -495,6 +497,7 @@ TEST_F(BMKFileTest, OpensUseTheFlagsOfTheirModeAndMarkCloseOnExec) {
         int mode;
         int (*open)(CBMKFile&, const char*, int);
     };
+    // clang-format off
     const Row rows[] = {
         {"Create 0", O_APPEND, 0, [](CBMKFile& b, const char* p, int m) { return int(b.Create(p, m, O_APPEND, 0)); }},
         {"Create 1", O_APPEND | O_WRONLY, 1,
@@ -514,6 +517,7 @@ TEST_F(BMKFileTest, OpensUseTheFlagsOfTheirModeAndMarkCloseOnExec) {
         {"Make 2", O_APPEND | O_RDWR, 2,
          [](CBMKFile& b, const char* p, int m) { return int(b.CreateWithMake(p, m, O_APPEND)); }},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         OpenSpy spy;

@@ -108,10 +108,9 @@ TEST_F(ChannelMgrTest, InitCreatesTheFourObjectsInOrderOfTheMainPicture) {
     CPVRChannelMgr mgr;
     EXPECT_EQ(mgr.m_pService, nullptr);
     ASSERT_EQ(mgr.ChannelInit(), 0);
-    EXPECT_EQ(CallNames(), (std::vector<std::string>{"TVServiceAPI::CreateService",
-                                                     "TVServiceAPI::CreateServiceNavigation",
-                                                     "TVServiceAPI::CreateServiceGuide",
-                                                     "TVServiceAPI::CreateSourceControl"}));
+    EXPECT_EQ(CallNames(),
+              (std::vector<std::string>{"TVServiceAPI::CreateService", "TVServiceAPI::CreateServiceNavigation",
+                                        "TVServiceAPI::CreateServiceGuide", "TVServiceAPI::CreateSourceControl"}));
     EXPECT_EQ(ArgsOf("TVServiceAPI::CreateServiceNavigation"), "1,0");
     EXPECT_EQ(ArgsOf("TVServiceAPI::CreateSourceControl"), "1,0");
     EXPECT_NE(mgr.m_pService, nullptr);
@@ -128,6 +127,7 @@ TEST_F(ChannelMgrTest, InitStopsAtEachFailingStepAndReleasesEverything) {
         const char* fact;
         const char* log;
     };
+    // clang-format off
     const Step steps[] = {
         {"TVServiceAPI::CreateService", "TVServiceAPI::CreateService", "Create Service failed"},
         {"TVServiceAPI::CreateServiceNavigation", "TVServiceAPI::CreateServiceNavigation[1,0]",
@@ -135,6 +135,7 @@ TEST_F(ChannelMgrTest, InitStopsAtEachFailingStepAndReleasesEverything) {
         {"TVServiceAPI::CreateServiceGuide", "TVServiceAPI::CreateServiceGuide", "Create Service Guide failed"},
         {"TVServiceAPI::CreateSourceControl", "TVServiceAPI::CreateSourceControl[1,0]", "Create source control failed"},
     };
+    // clang-format on
     for (int failing = 0; failing < 4; ++failing) {
         // Each step fails once by its result and once by handing out nothing.
         for (bool byNull : {false, true}) {
@@ -184,6 +185,7 @@ TEST_F(ChannelMgrTest, LookupsByServiceIdDecideWithTheirOwnDefaults) {
         unsigned long long id;
         bool analog, childLock, audioOnly, hostControl;
     };
+    // clang-format off
     const Row rows[] = {
         {2001, true, false, true, false},   // ATV, unlocked, no video
         {2002, false, true, false, true},   // no lock field: locked
@@ -192,6 +194,7 @@ TEST_F(ChannelMgrTest, LookupsByServiceIdDecideWithTheirOwnDefaults) {
         {2005, false, false, true, false},  // not found
         {999, false, false, true, false},   // unknown
     };
+    // clang-format on
     CPVRChannelMgr* mgr = Ready();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.id);
@@ -349,6 +352,7 @@ TEST_F(ChannelMgrTest, NoSignalFollowsTheSourceState) {
         bool noSignal;
         const char* log;
     };
+    // clang-format off
     const Row rows[] = {
         {{"1"}, "1", false, "current source has signal,the source state is [1]"},
         {{"0"}, "1", true, "current source has no signal, the sourceState is [0]"},
@@ -356,6 +360,7 @@ TEST_F(ChannelMgrTest, NoSignalFollowsTheSourceState) {
         {{}, "1", true, "current source has no signal, the sourceState is [-1]"},  // nothing written
         {{"1"}, "0", true, "get the source state failed, no signal"},
     };
+    // clang-format on
     CPVRChannelMgr* mgr = Ready();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.log);

@@ -123,6 +123,7 @@ TEST(Ucs2Utf8Test, ConvertsBigEndianPairsWithinSizeMinusOne) {
         std::string out;
         int err;  // errno logged, 0 for none
     };
+    // clang-format off
     const Row rows[] = {
         {{0x00, 'A', 0x30, 0x42}, 16, "A\xE3\x81\x82", 0},                       // A, HIRAGANA A
         {{0xD8, 0x3D, 0xDE, 0x00}, 16, "\xF0\x9F\x98\x80", 0},                  // surrogate pair
@@ -133,14 +134,14 @@ TEST(Ucs2Utf8Test, ConvertsBigEndianPairsWithinSizeMinusOne) {
         {{0xDC, 0x00, 0x00, 'A'}, 16, "", EILSEQ},                               // lone low surrogate
         {{}, 16, "", 0},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.out + " size " + std::to_string(row.size));
         vsim::ResetWorld();
         char out[32];
         std::memset(out, 0x7F, sizeof out);
         std::vector<unsigned char> in = row.in;
-        CPVRChannelMgr::Ucs2Utf8(out, row.size, reinterpret_cast<char*>(in.data()),
-                                 static_cast<unsigned>(in.size()));
+        CPVRChannelMgr::Ucs2Utf8(out, row.size, reinterpret_cast<char*>(in.data()), static_cast<unsigned>(in.size()));
         EXPECT_EQ(std::string(out, row.out.size()), row.out);
         // No terminator is written, and nothing past size - 1.
         for (std::size_t i = row.out.size(); i < sizeof out; ++i) ASSERT_EQ(out[i], 0x7F) << i;
@@ -192,13 +193,12 @@ TEST_F(ChannelRecordTest, CurrentChannelFillsEveryFieldAtItsOffset) {
             ASSERT_EQ(r.b[i], kFill) << "byte " << i;
         }
 
-    EXPECT_EQ(vtest::EntriesOf("call")[1].text,
-              "1,0 mode=1,0 fetch=12,13,14,15,2,1,16,63,22,26,27,19,20");
+    EXPECT_EQ(vtest::EntriesOf("call")[1].text, "1,0 mode=1,0 fetch=12,13,14,15,2,1,16,63,22,26,27,19,20");
     EXPECT_TRUE(LoggedAt("GetCurrentChannelInfo", LOG_ID_SYSTEM, DLOG_WARN));
-    for (const char* line : {"the service id [1001]", "the channel_type is [0]", "the program num [101]",
-                             "the major [7] ", "the minor  [1]", "channel_num is [7-1]",
-                             "channel_name is [Sport One]", "title1 length 9 ", "programe_title is [Cup Final]",
-                             "the program_start_time  [1700000000]", "the program_end_time  [-5]"})
+    for (const char* line :
+         {"the service id [1001]", "the channel_type is [0]", "the program num [101]", "the major [7] ",
+          "the minor  [1]", "channel_num is [7-1]", "channel_name is [Sport One]", "title1 length 9 ",
+          "programe_title is [Cup Final]", "the program_start_time  [1700000000]", "the program_end_time  [-5]"})
         EXPECT_TRUE(LoggedAt(line, LOG_ID_MAIN, DLOG_WARN)) << line;
     EXPECT_TRUE(LoggedAt("tvs_api_wrapper | get video pid successfully, video pid [ 256 ]", LOG_ID_MAIN, DLOG_INFO));
     EXPECT_EQ(vtest::CallCount("IServiceGuide::GetPresentProgram"), 1);
@@ -224,10 +224,12 @@ TEST_F(ChannelRecordTest, ChannelNumberText) {
         std::vector<std::string> fields;
         const char* text;
     };
+    // clang-format off
     const Row rows[] = {
         {{"13=5", "14=0"}, "5"},       {{"13=0", "14=0"}, "0-0"},   {{"13=11", "14=2"}, "11-2"},
         {{}, "65535-65535"},           {{"13=0", "14=3"}, "0-3"},   {{"13=70000", "14=0"}, "4464"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
         vsim::SetFact("IService::FindService[1002]", row.fields);
@@ -260,12 +262,14 @@ TEST_F(ChannelRecordTest, VideoFacts) {
         int videoType;
         unsigned noVideo, pid;
     };
+    // clang-format off
     const Row rows[] = {
         {{"19=-1", "20=300"}, -1, 1, 0xA5A5A5A5u},
         {{"19=0"}, 0, 0, 65535},
         {{"19=27", "20=70000"}, 27, 0, 70000 & 0xFFFF},
         {{"1=0x12349", "19=5", "20=0"}, 5, 0, 0},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.videoType);
         vsim::SetFact("IService::FindService[1002]", row.fields);
@@ -305,12 +309,14 @@ TEST_F(ChannelRecordTest, LongAndBrokenNamesStayInsideTheirFields) {
         std::string field16;
         std::string name;
     };
+    // clang-format off
     const Row rows[] = {
         {"16=" + std::string(300, 'a'), std::string(255, 'a')},
         {"16=" + e300, e300.substr(0, 254)},  // no half character
         {"16u=0053,D800,0041", "S"},          // lone surrogate: the part before it
         {"16u=DC00", ""},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name.size());
         vsim::SetFact("IService::FindService[1002]", {row.field16});
@@ -351,7 +357,9 @@ TEST_F(ChannelRecordTest, ConversionHelpersToleratePlainData) {
     program.SetTitle(Units({0x00C4, 'b', 'c', 'd', 'e', 'f', 'g', 'h'}));
     std::memset(out, 0, sizeof out);
     mgr.m_GetPrensentProgramTitle(out, sizeof out, program);
-    EXPECT_STREQ(out, "\xC3\x84" "bcdef");
+    EXPECT_STREQ(out,
+                 "\xC3\x84"
+                 "bcdef");
     EXPECT_TRUE(LoggedAt("title1 length 8 ", LOG_ID_MAIN, DLOG_WARN));
 }
 
@@ -395,12 +403,14 @@ TEST_F(ChannelRecordTest, AnalysisChannelIdAndEachFailure) {
         std::vector<std::string> value;
         const char* log;
     };
+    // clang-format off
     const Failure failures[] = {
         {"TVServiceAPI::CreateServiceNavigation[401,0].ret", {"2"}, "Create Service Navigation failed"},
         {"IServiceNavigation::GetTvMode[401,0].ret", {"0"}, "Get TV Mode failed"},
         {"IServiceNavigation::GetCurrentServiceInfo[401,0]", {"555"}, "get current service info failed"},
         {"IServiceNavigation::GetCurrentServiceInfo[401,0].ret", {"-1"}, "get current service info failed"},
     };
+    // clang-format on
     for (const Failure& f : failures) {
         SCOPED_TRACE(f.fact);
         vsim::SetFact(f.fact, f.value);

@@ -79,6 +79,7 @@ TEST_F(EligibilityTest, LiveServiceIdOnEachSourceAndFailure) {
         unsigned long long id;
         bool logged;
     };
+    // clang-format off
     const Row rows[] = {
         {0, {"1005"}, 0, 1005, true},
         {0, {"1005"}, -1, 0, false},  // the service cannot tell
@@ -90,6 +91,7 @@ TEST_F(EligibilityTest, LiveServiceIdOnEachSourceAndFailure) {
         {3, {"1005"}, 0, kAvId, false},
         {36, {"1005"}, 0, kAvId, false},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE("source " + std::to_string(row.source) + " ret " + std::to_string(row.ret));
         vsim::ResetWorld();
@@ -180,7 +182,7 @@ TEST_F(EligibilityTest, SportFunctionArbitration) {
     struct Row {
         const char* name;
         int source;
-        const char* highlight;  // CASV_IsHighlightModeRunning
+        const char* highlight;     // CASV_IsHighlightModeRunning
         const char* engineOnLive;  // CASV_IsAnalysisEngineRunning for the live id
         int count;
         std::vector<std::string> list;
@@ -193,6 +195,7 @@ TEST_F(EligibilityTest, SportFunctionArbitration) {
     const char* kBusy = "Current channel can't highlight, Analysis Pipeline Using by other channel.";
     const char* kCurHigher = "Current channel has higher recorded time.";
     const char* kOtherHigher = "The other channel has higher recorded time.";
+    // clang-format off
     const Row rows[] = {
         {"no recording", 0, "0", "0", 0, {}, false, 0, {}, false, nullptr},
         {"one recording", 0, "0", "0", 1, {"1002"}, false, 0, {}, true, nullptr},
@@ -231,6 +234,7 @@ TEST_F(EligibilityTest, SportFunctionArbitration) {
         {"negative time", 0, "0", "0", 2, {"1001", "1002"}, false, 0, {{1001, "-5"}, {1002, "0"}}, false,
          kOtherHigher},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         vsim::ResetWorld();
@@ -258,7 +262,8 @@ TEST_F(EligibilityTest, SportFunctionArbitration) {
         bool pipelineBlocks = row.line == kBusy;
         EXPECT_EQ(CallCount("svc_pvr_get_current_recording_count"), pipelineBlocks ? 0 : 1);
         if (!pipelineBlocks) {
-            EXPECT_TRUE(Sys("svc_pvr_get_current_recording_count return REC Num is [" + std::to_string(row.count) + "]"));
+            EXPECT_TRUE(
+                Sys("svc_pvr_get_current_recording_count return REC Num is [" + std::to_string(row.count) + "]"));
         }
         bool pair = row.count == 2 && !pipelineBlocks;
         EXPECT_EQ(ArgsOf("svc_pvr_get_recording_service_id_list"),
@@ -317,6 +322,7 @@ TEST_F(EligibilityTest, AudioOnlyAsksTheTvServicesIdForAnalogueChannels) {
         const char* askedId;
         bool answer;
     };
+    // clang-format off
     const Row rows[] = {
         {"digital, audio-only", {"0"}, true, {{"1001", "1"}, {"1003", "0"}}, "1001", true},
         {"digital, video", {"0"}, true, {{"1001", "0"}, {"1003", "1"}}, "1001", false},
@@ -327,6 +333,7 @@ TEST_F(EligibilityTest, AudioOnlyAsksTheTvServicesIdForAnalogueChannels) {
         {"analogue, TV id unreadable", {"1"}, false, {{"0", "1"}, {"1001", "0"}}, "0", true},
         {"nothing written", {}, true, {}, "1001", false},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         vsim::ResetWorld();
@@ -342,9 +349,9 @@ TEST_F(EligibilityTest, AudioOnlyAsksTheTvServicesIdForAnalogueChannels) {
         EXPECT_EQ(ArgsOf("svc_pvr_is_analog_channel"), std::vector<std::string>{"1001"});
         EXPECT_EQ(ArgsOf("svc_pvr_is_audio_only_channel"), std::vector<std::string>{row.askedId});
         bool analog = !row.analog.empty() && row.analog[0] == "1";
-        EXPECT_EQ(Sys(std::string("svc_pvr_is_analog_channel return RESULT_TRUE. lluCurServiceID is [") +
-                      row.askedId + "]."),
-                  analog);
+        EXPECT_EQ(
+            Sys(std::string("svc_pvr_is_analog_channel return RESULT_TRUE. lluCurServiceID is [") + row.askedId + "]."),
+            analog);
         EXPECT_EQ(Sys("svc_pvr_is_audio_only_channel return RESULT_TRUE. lluLiveServiceID is [1001]."), row.answer);
     }
 }
@@ -360,6 +367,7 @@ TEST_F(EligibilityTest, VirtualChannelByTheTypeOfTheCurrentService) {
         int infoCalls;
     };
     const char* kInfoFail = "Fail to GetCurrentServiceInfo";
+    // clang-format off
     const Row rows[] = {
         {"virtual", {"1=9"}, {}, true, "CHANNEL_TYPE_VIRTUAL channel,The channel type is 9", 1, 1},
         {"digital", {"1=0"}, {}, false, "The channel type is 0", 1, 1},
@@ -374,6 +382,7 @@ TEST_F(EligibilityTest, VirtualChannelByTheTypeOfTheCurrentService) {
         {"negative service info", {"1=9"}, {{"IServiceNavigation::GetCurrentServiceInfo[1,0].ret", {"-1"}}}, false,
          kInfoFail, 1, 1},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         vsim::ResetWorld();
@@ -400,9 +409,10 @@ TEST_F(EligibilityTest, ConflictingApplicationsInOrder) {
         const char* name;
         std::map<std::string, std::vector<std::string>> facts;
         bool conflict;
-        std::vector<std::string> lines;    // logged, in this order
-        std::vector<std::string> absent;   // not logged
+        std::vector<std::string> lines;   // logged, in this order
+        std::vector<std::string> absent;  // not logged
     };
+    // clang-format off
     const Row rows[] = {
         {"nothing runs", {}, false,
          {"nSMSRCStatus :[0]", "SMStatus :[0]", "nDualTVStatus :[0]", kNone}, {"Host Control is running."}},
@@ -442,6 +452,7 @@ TEST_F(EligibilityTest, ConflictingApplicationsInOrder) {
         {"no CI stack", {{"CIM::TCCIService::CIGeneralInstance", {"null"}}, {"IService::FindService[1001]", {"27=1"}}},
          false, {kNone}, {"Host Control is running."}},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         vsim::ResetWorld();
@@ -462,8 +473,7 @@ TEST_F(EligibilityTest, ConflictingApplicationsInOrder) {
 TEST_F(EligibilityTest, ConflictCheckStopsAtTheFirstConflictAndAsksCiProperly) {
     vsim::SetFact("vconf_get_int[memory/menu/network/screenmirroring/smsrc_status]", {"1"});
     EXPECT_TRUE(CSportsUtil::IsExistConflictApp());
-    EXPECT_EQ(ArgsOf("vconf_get_int"),
-              std::vector<std::string>{"memory/menu/network/screenmirroring/smsrc_status"});
+    EXPECT_EQ(ArgsOf("vconf_get_int"), std::vector<std::string>{"memory/menu/network/screenmirroring/smsrc_status"});
     EXPECT_EQ(CallCount("vconf_get_bool"), 0);
     EXPECT_EQ(CallCount("CIM::TCCIService::CIGeneralInstance"), 0);
 

@@ -36,8 +36,8 @@ TEST_F(KeyIntakeTest, NameFiltersDecideBeforeTheManager) {
         vsim::ClearJournal();
         EXPECT_EQ(Down(UGLowPrioKeyDownEventCB, name, &data), 1) << name;
         EXPECT_FALSE(vtest::Logged("sports mode ug check if need to use the key.")) << name;
-        EXPECT_TRUE(vtest::LoggedAt("UG don't need to process this key, return it to tv-viewer.", LOG_ID_MAIN,
-                                    DLOG_INFO));
+        EXPECT_TRUE(
+            vtest::LoggedAt("UG don't need to process this key, return it to tv-viewer.", LOG_ID_MAIN, DLOG_INFO));
     }
     for (const char* name : {"XF86Red", "Left", "XF86AudioRecord", "XF86Green"}) {
         vsim::ClearJournal();

@@ -55,8 +55,8 @@ TEST_F(ManagerObjectTest, CreateStartsServicesAndDebounceClocksAtCreation) {
     timeval before;
     gettimeofday(&before, nullptr);
     ASSERT_TRUE(mgr->Create(vtest::Window(), nullptr));
-    for (const timeval* t : {&mgr->m_stRedKeyTime, &mgr->m_stGreenKeyTime, &mgr->m_stYellowKeyTime,
-                             &mgr->m_stRecorderKeyTime}) {
+    for (const timeval* t :
+         {&mgr->m_stRedKeyTime, &mgr->m_stGreenKeyTime, &mgr->m_stYellowKeyTime, &mgr->m_stRecorderKeyTime}) {
         EXPECT_EQ(t->tv_sec, before.tv_sec);
         EXPECT_EQ(t->tv_usec, before.tv_usec);
     }
@@ -69,8 +69,8 @@ TEST_F(ManagerObjectTest, ResultMessageCarriesExactlyOnePair) {
     auto results = vtest::EntriesOf("result");
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].extras, (vsim::Extras{{"show", "pvrsportsmode"}}));
-    EXPECT_TRUE(vtest::LoggedAt("Send result to tv-viewer, cmd = [show], value = [pvrsportsmode]", LOG_ID_SYSTEM,
-                                DLOG_WARN));
+    EXPECT_TRUE(
+        vtest::LoggedAt("Send result to tv-viewer, cmd = [show], value = [pvrsportsmode]", LOG_ID_SYSTEM, DLOG_WARN));
     EXPECT_TRUE(vtest::Logged("Send result to tv-viewer success"));
     EXPECT_EQ(vtest::CallCount("app_control_destroy"), 1);
 }

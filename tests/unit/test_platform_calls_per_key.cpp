@@ -29,11 +29,15 @@ std::string Describe(const Calls& expected, const Calls& actual) {
         << "\n";
     for (std::size_t i = first; i < n && i < first + 8; ++i) {
         out << "  #" << i << " expected ";
-        if (i < expected.size()) out << expected[i].first << "(" << expected[i].second << ")";
-        else out << "-";
+        if (i < expected.size())
+            out << expected[i].first << "(" << expected[i].second << ")";
+        else
+            out << "-";
         out << "  made ";
-        if (i < actual.size()) out << actual[i].first << "(" << actual[i].second << ")";
-        else out << "-";
+        if (i < actual.size())
+            out << actual[i].first << "(" << actual[i].second << ")";
+        else
+            out << "-";
         out << "\n";
     }
     return out.str();
@@ -81,9 +85,9 @@ TEST_F(PlatformCallsPerKey, EachDecisionMakesExactlyItsCalls) {
         EXPECT_TRUE(made == expected) << Describe(expected, made);
         if (path.until[0]) {
             // The request the path leads to is made once, after exactly the expected number of calls.
-            EXPECT_EQ(std::count_if(made.begin(), made.end(),
-                                    [&](const vbench::Call& c) { return c.first == path.until; }),
-                      1);
+            EXPECT_EQ(
+                std::count_if(made.begin(), made.end(), [&](const vbench::Call& c) { return c.first == path.until; }),
+                1);
             EXPECT_EQ(vbench::CountUntil(made, path.until), vbench::CountUntil(expected, path.until));
         }
     }

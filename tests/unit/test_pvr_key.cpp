@@ -15,6 +15,7 @@ struct KeyRow {
 };
 
 // Every name the vocabulary knows, with its type and classes.
+// clang-format off
 const KeyRow kTable[] = {
     {"XF86AudioRecord", 0, false, true},  {"XF86AudioPause", 1, false, true}, {"XF86Back", 2, true, false},
     {"XF86Exit", 3, true, false},         {"XF86Info", 4, false, false},      {"XF86AudioPlay", 5, false, true},
@@ -28,6 +29,7 @@ const KeyRow kTable[] = {
     {"5", 28, false, false}, {"6", 29, false, false}, {"7", 30, false, false}, {"8", 31, false, false},
     {"9", 32, false, false}, {"0", 33, false, false},
 };
+// clang-format on
 
 TEST(PVRKeyTest, TableMapsBothWaysAndClassesAgreeByNameAndType) {
     for (const KeyRow& row : kTable) {
@@ -61,8 +63,8 @@ TEST(PVRKeyTest, OnlyWholeCaseSensitiveNamesMatch) {
 class ShieldKeyTest : public vtest::SimTest {};
 
 TEST_F(ShieldKeyTest, TransportKeysAreShieldKeysOthersAreLogged) {
-    for (const char* name : {"XF86AudioRewind", "XF86AudioPause", "XF86AudioNext", "XF86AudioRecord",
-                             "XF86AudioPlay", "XF86AudioStop"}) {
+    for (const char* name :
+         {"XF86AudioRewind", "XF86AudioPause", "XF86AudioNext", "XF86AudioRecord", "XF86AudioPlay", "XF86AudioStop"}) {
         std::string copy = name;
         EXPECT_TRUE(CPVRKey::IsShieldKeys(&copy[0])) << name;
     }

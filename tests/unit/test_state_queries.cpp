@@ -57,6 +57,7 @@ TEST_F(StateQueryTest, SplitScreenFocusPicksTheSourceWindow) {
         const char* window;                 // source control asked ("1,W")
         bool focusError;                    // "FouceSreenId error" logged
     };
+    // clang-format off
     const Row rows[] = {
         {{"0"}, {"5"}, 0, "1,0", false},  // no split screen: focus not read
         {{}, {"5"}, 0, "1,0", false},     // state not written: preset 0
@@ -73,6 +74,7 @@ TEST_F(StateQueryTest, SplitScreenFocusPicksTheSourceWindow) {
         {{"1"}, {"3"}, -1, "1,1", false},  // failed read counts as focus 0, whatever it wrote
         {{"1"}, {}, 0, "1,1", false},      // nothing written: preset 0
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string("focus ") + (row.focus.empty() ? "-" : row.focus[0]) + " ret " +
                      std::to_string(row.focusRet));
@@ -134,12 +136,14 @@ TEST_F(StateQueryTest, AvSourceGroupDecidesSourceServiceAndHighlightSupport) {
         int infoRet;
         bool av;  // in the AV group and the source read succeeded
     };
+    // clang-format off
     const Row rows[] = {
         {0, 0, false}, {1, 0, true},   {2, 0, true},   {3, 0, true},   {36, 0, true},   {4, 0, false},
         {29, 0, false}, {25, 0, false}, {35, 0, false}, {37, 0, false}, {-1, 0, false},
         {36, 5, true},     // any result but -1 is a determined source
         {1, -1, false},    // -1: undetermined, whatever was written
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE("type " + std::to_string(row.type) + " ret " + std::to_string(row.infoRet));
         vsim::ResetWorld();
@@ -195,12 +199,14 @@ TEST_F(StateQueryTest, HighlightInAvNeedsTheProductFlag) {
         bool answer;
         const char* line;
     };
+    // clang-format off
     const Row rows[] = {
         {{"1"}, 0, true, "your tv support Highlight in AV."},
         {{"0"}, 0, false, "your tv doesnot support Highlight in AV."},
         {{}, 0, false, "your tv doesnot support Highlight in AV."},  // preset false
         {{"1"}, -1, false, "system_info_get_value_int failure"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
         vsim::ResetWorld();
@@ -224,6 +230,7 @@ TEST_F(StateQueryTest, RecordingStateAndPastRecording) {
         const char* line;
         bool asksPast;
     };
+    // clang-format off
     const Row rows[] = {
         {{"0", "0"}, 0, {"0"}, false, "There is no recording.", true},
         {{"1", "0"}, 0, {"0"}, false, "There is no recording.", true},
@@ -239,6 +246,7 @@ TEST_F(StateQueryTest, RecordingStateAndPastRecording) {
         {{"2", "0"}, 1, {"1"}, false,
          "svc_pvr_get_record_state_by_service_id return not PS_CALL_METHOD_SUCCESS.", false},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.line) + " state " + (row.state.empty() ? "-" : row.state[0]));
         vsim::ResetWorld();
@@ -273,10 +281,9 @@ TEST_F(StateQueryTest, RecorderQueriesAskAboutTheCurrentService) {
         std::string uri;
         CSportsUtil::GetCurrentRecordingURI(uri);
         CSportsUtil::PlayResume();
-        for (const char* call :
-             {"svc_pvr_get_record_state_by_service_id", "svc_pvr_is_past_record_complete",
-              "svc_pvr_is_timeshifting", "svc_pvr_get_play_state_by_service_id",
-              "svc_pvr_get_recording_uri_by_service_id", "svc_pvr_play_resume_by_service_id"})
+        for (const char* call : {"svc_pvr_get_record_state_by_service_id", "svc_pvr_is_past_record_complete",
+                                 "svc_pvr_is_timeshifting", "svc_pvr_get_play_state_by_service_id",
+                                 "svc_pvr_get_recording_uri_by_service_id", "svc_pvr_play_resume_by_service_id"})
             EXPECT_EQ(ArgsOf(call), std::vector<std::string>{source.id}) << call;
     }
 }
@@ -288,12 +295,14 @@ TEST_F(StateQueryTest, TimeShiftAndPauseReadTheOutValueOnly) {
         bool timeshifting;
         bool paused;
     };
+    // clang-format off
     const Row rows[] = {
         {{"0"}, 0, false, false}, {{"1"}, 0, true, false},  {{"2"}, 0, true, true},
         {{"3"}, 0, true, false},  {{"-1"}, 0, true, false}, {{}, 0, false, false},
         {{"2"}, -1, true, true},  // the calls' own results are not looked at
         {{}, -1, false, false},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE((row.value.empty() ? std::string("-") : row.value[0]) + " ret " + std::to_string(row.ret));
         vsim::ResetWorld();
@@ -391,6 +400,7 @@ TEST_F(StateQueryTest, PictureInPictureAnd3D) {
         const char* threeDLine;
     };
     const char* off3d = "3d mode have been set off or get 3d mode failed";
+    // clang-format off
     const Row rows[] = {
         {{"0"}, 0, false, false, "nPipOnOff = 0", off3d},
         {{"1"}, 0, true, true, "nPipOnOff = 1", "3d mode have been set on"},
@@ -400,6 +410,7 @@ TEST_F(StateQueryTest, PictureInPictureAnd3D) {
         {{"1"}, -1, false, false, "get PipOnOff value failed!", off3d},
         {{"1"}, 1, false, false, "get PipOnOff value failed!", off3d},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.pipLine) + " ret " + std::to_string(row.ret));
         vsim::ResetWorld();
@@ -421,11 +432,13 @@ TEST_F(StateQueryTest, WatchingLiveTvAndTheHighlightPlayer) {
         int ret;
         bool live, player;
     };
+    // clang-format off
     const Row rows[] = {
         {{"1"}, 0, true, true},  {{"0"}, 0, false, false}, {{"2"}, 0, false, true},
         {{}, 0, false, false},   {{"1"}, -1, true, false},  // share data's result is not looked at
         {{"4294967297"}, 0, false, true},                   // 64-bit share value, not its low half
     };
+    // clang-format on
     for (const Row& row : rows) {
         std::string value = row.value.empty() ? "0" : row.value[0];
         SCOPED_TRACE(value + " ret " + std::to_string(row.ret));
@@ -459,12 +472,14 @@ TEST_F(StateQueryTest, PvrSupport) {
         bool answer;
         const char* line;
     };
+    // clang-format off
     const Row rows[] = {
         {{"1"}, 0, true, "your tv support PVR."},
         {{"2"}, 0, true, "your tv support PVR."},
         {{"0"}, 0, false, "your tv doesnot support PVR."},
         {{"1"}, -1, false, "system_info_get_value_int failure"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
         vsim::ResetWorld();
@@ -484,6 +499,7 @@ TEST_F(StateQueryTest, AnalogueRecordingDependsOnTheBoardWhenTheSbbIsConnected) 
         bool answer;
         std::vector<std::string> lines;
     };
+    // clang-format off
     const Row rows[] = {
         {{"1"}, -1, "2014", true, {"system_info_get_value_bool fail, ret_sbb = [-1]"}},
         {{"0"}, 0, "2014", true, {"SBB is connected or not , the value is [0]", "SBB is not connected"}},
@@ -497,6 +513,7 @@ TEST_F(StateQueryTest, AnalogueRecordingDependsOnTheBoardWhenTheSbbIsConnected) 
         {{"1"}, 0, "1999", false, {"The TV board is earlier than Vorrel, donot support ATV recording. [1]"}},
         {{"1"}, 0, nullptr, true, {"SBB is connected or not , the value is [1]"}},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.board ? row.board : "no board") + " sbb ret " + std::to_string(row.sbbRet));
         vsim::ResetWorld();
@@ -520,10 +537,12 @@ TEST_F(StateQueryTest, ParentalLock) {
         bool answer;
         const char* bLocked;  // null: no line at all
     };
+    // clang-format off
     const Row rows[] = {
         {{"1"}, 1, true, "bLocked = 1"},  {{"1"}, 7, true, "bLocked = 1"}, {{"0"}, 1, false, "bLocked = 0"},
         {{}, 1, false, "bLocked = 0"},    {{"1"}, 0, false, nullptr},      {{"1"}, -1, false, nullptr},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.ret));
         vsim::ResetWorld();
@@ -554,8 +573,8 @@ TEST(TimeTextTest, NineBytesOfTwoDigitFields) {
         long seconds;
         const char* text;
     } rows[] = {
-        {0, "00:00:00"},     {59, "00:00:59"},    {60, "00:01:00"},     {3599, "00:59:59"},
-        {3600, "01:00:00"},  {3725, "01:02:05"},  {86399, "23:59:59"},  {215999, "59:59:59"},
+        {0, "00:00:00"},    {59, "00:00:59"},   {60, "00:01:00"},    {3599, "00:59:59"},
+        {3600, "01:00:00"}, {3725, "01:02:05"}, {86399, "23:59:59"}, {215999, "59:59:59"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.seconds);
@@ -583,7 +602,7 @@ TEST_F(TimeDifferenceTest, EndMinusStartWithBorrow) {
     } rows[] = {
         {10, 900000, 11, 100000, 0, 200000},  // borrowed second
         {10, 100000, 10, 300000, 0, 200000},
-        {10, 0, 12, 0, 2, 0},                  // borrow given back
+        {10, 0, 12, 0, 2, 0},  // borrow given back
         {10, 199999, 10, 399998, 0, 199999},
         {10, 500000, 11, 499999, 0, 999999},
         {10, 500000, 11, 500000, 1, 0},

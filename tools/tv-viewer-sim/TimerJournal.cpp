@@ -86,7 +86,7 @@ std::size_t PendingGadgetTimerCount() { return Timers().size(); }
 }  // namespace tvsim
 
 extern "C" __attribute__((visibility("default"))) Ecore_Timer* ecore_timer_add(double in, Ecore_Task_Cb func,
-                                                                              const void* data) {
+                                                                               const void* data) {
     if (!FromGadget(__builtin_return_address(0)) || !func) return RealAdd()(in, func, data);
     auto* t = new Tracked;
     t->callback = func;

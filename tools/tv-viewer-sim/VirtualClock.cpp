@@ -43,4 +43,3 @@ void AdvanceAndRun(int64_t us, int64_t stepUs) {
 }
 
 }  // namespace vclock
-
