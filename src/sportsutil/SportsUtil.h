@@ -28,6 +28,8 @@ public:
     // -1 when the source cannot be determined; otherwise type holds the source.
     static int GetSourceType(int& type);
     static bool IsAVSource();
+    // The AV inputs among the source types: composite/component (1-3) and AV playback (36).
+    static bool IsAVSourceType(int type) { return type == 1 || type == 2 || type == 3 || type == 36; }
     static bool GetCurrentServiceID(unsigned long long* serviceId);
     static bool IsSupportHighlightInAV();
     static bool IsSupportATVRecording();

@@ -20,8 +20,6 @@ const char* const kDualTvKey = "db/dualtv/dualtv_view_status";
 const int kGameResumeMode = 1;
 const int kRecordingPair = 2;
 
-bool InAvSourceGroup(int type) { return type == 1 || type == 2 || type == 3 || type == 36; }
-
 // True when the CI module's host control runs on the live service.
 bool IsHostControlledLiveService() {
     CIM::TCCIService* ci = CIM::TCCIService::CIGeneralInstance();
@@ -98,7 +96,7 @@ bool CSportsUtil::IsAbleToSportFunction() {
     GetSourceType(sourceType);
 
     // An AV input has no broadcast channel for the analysis engine to follow.
-    if (InAvSourceGroup(sourceType)) {
+    if (IsAVSourceType(sourceType)) {
         VLOG_SYS("this is composite source, we do not check the IsAnalysisPipelineUsing or not ");
     } else {
         unsigned long long liveId = 0;

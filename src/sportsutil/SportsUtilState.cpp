@@ -27,8 +27,6 @@ const system_info_key_e kHighlightInAvKey = 464;
 const int kShareDataWatchTv = 3;
 const int kRecordingListCapacity = 10;
 
-bool InAvSourceGroup(int type) { return type == 1 || type == 2 || type == 3 || type == 36; }
-
 // The source window that has the focus while the screen is split.
 int FocusedWindow() {
     int focus = 0;
@@ -201,7 +199,7 @@ bool CSportsUtil::IsAVSource() {
         VLOG_SYS("Get source type failed.");
         return false;
     }
-    if (InAvSourceGroup(type)) {
+    if (IsAVSourceType(type)) {
         VLOG_SYS("iCurSourceType is [%d],current source is SOURCE_TYPE_AV or SOURCE_TYPE_PLAYBACK_AV.", type);
         return true;
     }
@@ -226,7 +224,7 @@ bool CSportsUtil::IsSupportHighlightInAV() {
         VLOG_SYS("get current source type failed!!, not supprot");
         return false;
     }
-    if (!InAvSourceGroup(type)) {
+    if (!IsAVSourceType(type)) {
         VLOG_SYS("Not AV source, support");
         return true;
     }
