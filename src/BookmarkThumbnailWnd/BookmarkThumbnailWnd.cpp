@@ -221,7 +221,8 @@ bool CBookmarkThumbnailWnd::SetIconImage(char* bytes, int size, bool isAuto) {
         size_t length = static_cast<size_t>(size);
         while (length > 0 && bytes[length - 1] == 0) --length;
         elm_image_memfile_set(m_pThumbnailImage, bytes, length, isAuto ? "jpg" : "png", nullptr);
-        evas_object_image_filled_set(m_pThumbnailImage, EINA_TRUE);
+        // The widget wraps the Evas image that does the filling.
+        evas_object_image_filled_set(elm_image_object_get(m_pThumbnailImage), EINA_TRUE);
         evas_object_size_hint_align_set(m_pThumbnailImage, 0.0, 0.0);
         evas_object_size_hint_weight_set(m_pThumbnailImage, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
         elm_image_resizable_set(m_pThumbnailImage, EINA_TRUE, EINA_TRUE);
