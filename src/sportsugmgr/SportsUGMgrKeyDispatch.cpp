@@ -7,20 +7,13 @@
 
 namespace {
 
-enum SourceType {
-    SOURCE_TV = 0,
-    SOURCE_AV_1 = 1,
-    SOURCE_AV_2 = 2,
-    SOURCE_AV_3 = 3,
-    SOURCE_PLAYBACK = 29,
-    SOURCE_PLAYBACK_AV = 36,
-};
+// Besides the AV inputs the dispatch serves the tuner and the playback source.
+const int kSourceTuner = 0;
+const int kSourcePlayback = 29;
 
-bool IsAVGroup(int type) {
-    return type == SOURCE_AV_1 || type == SOURCE_AV_2 || type == SOURCE_AV_3 || type == SOURCE_PLAYBACK_AV;
+bool IsAcceptedSource(int type) {
+    return type == kSourceTuner || type == kSourcePlayback || CSportsUtil::IsAVSourceType(type);
 }
-
-bool IsAcceptedSource(int type) { return type == SOURCE_TV || type == SOURCE_PLAYBACK || IsAVGroup(type); }
 
 }  // namespace
 
@@ -60,7 +53,7 @@ int CSportsUGMgr::ProcessLowPrioKeyEvent(int key) {
     }
     // On AV inputs the keys only matter in sports mode and, unless something
     // records, only the record key may start something.
-    if (IsAVGroup(type)) {
+    if (CSportsUtil::IsAVSourceType(type)) {
         if (!CSportsUtil::IsSportsMode()) {
             VLOG_SYS("Current AV source, sport mode off, send key to tvviewer");
             return 0;
