@@ -174,4 +174,97 @@ TEST_F(KeyDispatchTest, OkPlaysTheLastHighlightOnlyFromThePopup) {
     EXPECT_TRUE(Results().empty());
 }
 
+// The viewer's window loses focus while another application is in front:
+// the colour handler then takes keys only while the function OSD shows.
+// (Not reachable from scenarios: the simulated viewer keeps its focus.)
+class UnfocusedViewerTest : public KeyDispatchTest {
+protected:
+    void SetUp() override {
+        KeyDispatchTest::SetUp();
+        SetFocus(false);
+        ASSERT_FALSE(elm_win_focus_get(vtest::Window()));
+    }
+    void TearDown() override {
+        SetFocus(true);
+        KeyDispatchTest::TearDown();
+    }
+    static void SetFocus(bool on) {
+        ecore_evas_focus_set(ecore_evas_ecore_evas_get(evas_object_evas_get(vtest::Window())),
+                             on ? EINA_TRUE : EINA_FALSE);
+    }
+};
+
+const char* const kFocusOutRefused = "tvviewer focus OUT and function-osd is not showing, we do not process A/B/C/D.";
+const char* const kFocusOutOsd = "tvviewer focus OUT but function-osd is showing, we  process A/B/C/D";
+
+TEST_F(UnfocusedViewerTest, ColourKeysNeedTheFunctionOsdWhileTheViewerIsUnfocused) {
+    SportsMode(true);
+    Recording(true);
+    Eligible(true);
+    HighlightsAvailable(true);
+    // No OSD: every colour key goes back, before its repeat filter is asked.
+    for (int key : {K::KEY_RED_T, K::KEY_GREEN_T, K::KEY_YELLOW_T, K::KEY_RETURN_T}) {
+        vsim::ClearJournal();
+        EXPECT_EQ(Low(key), 0) << key;
+        EXPECT_EQ(vtest::ArgsOf("tvcontext_check_visible"), (std::vector<std::string>{"orvane.function-osd 0 0"}));
+        EXPECT_TRUE(vtest::Logged("Check Visiable Ret: [0], function-osd Visiable: [0].")) << key;
+        EXPECT_TRUE(vtest::Logged(kFocusOutRefused)) << key;
+        EXPECT_FALSE(vtest::Logged("time difference for red key is less than 500ms, ignore it!"));
+        EXPECT_TRUE(Launches().empty());
+        EXPECT_TRUE(PvrRequests("svc_pvr_play_pause_by_service_id").empty());
+    }
+    // A failed visibility query leaves the OSD counted as hidden.
+    vsim::ClearJournal();
+    Fact("tvcontext_check_visible[orvane.function-osd].ret", {"-1"});
+    Fact("tvcontext_check_visible[orvane.function-osd]", {"1"});
+    EXPECT_EQ(Low(K::KEY_YELLOW_T), 0);
+    EXPECT_TRUE(vtest::Logged("Check Visiable Ret: [-1], function-osd Visiable: [0]."));
+    EXPECT_TRUE(vtest::Logged(kFocusOutRefused));
+    vsim::ClearFact("tvcontext_check_visible[orvane.function-osd].ret");
+
+    // The OSD is up: the keys are handled as with focus.
+    vsim::ClearJournal();
+    EXPECT_EQ(Low(K::KEY_YELLOW_T), 1);
+    EXPECT_TRUE(vtest::Logged("Check Visiable Ret: [0], function-osd Visiable: [1]."));
+    EXPECT_TRUE(vtest::Logged(kFocusOutOsd));
+    ASSERT_EQ(Launches().size(), 1u);
+    EXPECT_EQ(Launches()[0], ToSportsMode("key_soccer_hp"));
+    vsim::ClearJournal();
+    EXPECT_EQ(Low(K::KEY_RED_T), 1);
+    EXPECT_TRUE(vtest::Logged(kFocusOutOsd));
+    EXPECT_EQ(PvrRequests("svc_pvr_play_pause_by_service_id").size(), 1u);
+    // A visibility other than exactly 1 does not count.
+    vsim::ClearJournal();
+    Fact("tvcontext_check_visible[orvane.function-osd]", {"2"});
+    vtest::AdvanceMs(1000);
+    EXPECT_EQ(Low(K::KEY_RED_T), 0);
+    EXPECT_TRUE(vtest::Logged(kFocusOutRefused));
+
+    // Sports mode and the virtual channel are checked first: no OSD question.
+    vsim::ClearJournal();
+    SportsMode(false);
+    EXPECT_EQ(Low(K::KEY_GREEN_T), 0);
+    EXPECT_EQ(vtest::CallCount("tvcontext_check_visible"), 0);
+    SportsMode(true);
+    VirtualChannel();
+    vsim::ClearJournal();
+    EXPECT_EQ(Low(K::KEY_GREEN_T), 0);
+    EXPECT_TRUE(vtest::Logged("virtual channel, not process A/B/C key."));
+    EXPECT_EQ(vtest::CallCount("tvcontext_check_visible"), 0);
+}
+
+TEST_F(UnfocusedViewerTest, NoWindowOrAFocusedOneSkipsTheOsdQuestion) {
+    SportsMode(true);
+    Recording(true);
+    Fact("ug_get_window", {"null"});
+    EXPECT_EQ(Low(K::KEY_RED_T), 1);
+    EXPECT_EQ(vtest::CallCount("tvcontext_check_visible"), 0);
+    vsim::ClearFact("ug_get_window");
+    SetFocus(true);
+    vsim::ClearJournal();
+    EXPECT_EQ(Low(K::KEY_BACK_T), 0);
+    EXPECT_EQ(vtest::CallCount("tvcontext_check_visible"), 0);
+    EXPECT_FALSE(vtest::Logged(kFocusOutRefused));
+}
+
 }  // namespace
