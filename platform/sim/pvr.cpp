@@ -245,6 +245,10 @@ int svc_pvr_set_bookmark(const char* uri, int time) {
         entry.time = time;
         if (vsim::ReadBmk(path, &existing)) {
             entry.image = vsim::DefaultThumbnail(false, static_cast<int>(existing.size()));
+            // A service that stored a damaged or no thumbnail: only its first bytes.
+            long long keep = vsim::FactIntOr("svc_pvr_set_bookmark.image", 0, -1);
+            if (keep >= 0 && static_cast<std::size_t>(keep) < entry.image.size())
+                entry.image.resize(static_cast<std::size_t>(keep));
             vsim::AppendBookmark(path, entry);
         }
     }

@@ -1,10 +1,12 @@
 #include "Runner.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
 
+#include "PopupProbe.h"
 #include "TimerJournal.h"
 #include "bookmark_writer.h"
 #include "VirtualClock.h"
@@ -20,7 +22,7 @@ std::map<std::string, Runner::Verb>& ExtraVerbs() {
 
 bool IsAction(const std::string& verb) {
     return verb == "key" || verb == "keydown" || verb == "keyup" || verb == "message" || verb == "pvr-result" ||
-           verb == "advance" || verb == "lifecycle";
+           verb == "advance" || verb == "lifecycle" || verb == "click";
 }
 
 std::string Join(const std::vector<std::string>& words, std::size_t from) {
@@ -227,6 +229,18 @@ bool Runner::Act(const Command& c, std::string* failure) {
             us -= step;
         }
         return true;
+    } else if (c.verb == "click") {
+        if (a.size() != 1 || a[0] != "popup-button") {
+            *failure = "click popup-button";
+            return false;
+        }
+        evas_smart_objects_calculate(evas_object_evas_get(m_viewer.Window()));
+        PopupView view = ProbePopup(m_viewer.Window());
+        if (!view.button || !ClickCentre(view.button)) {
+            *failure = "no pop-up button on screen to click";
+            return false;
+        }
+        m_viewer.Settle();
     } else if (c.verb == "lifecycle") {
         if (a.size() != 1) {
             *failure = "lifecycle needs one step";
@@ -353,6 +367,37 @@ bool Runner::Expect(const Command& c, std::string* failure) {
         bool shown = m_viewer.PopupShown();
         if (shown == (c.args[1] == "shown")) return true;
         *failure = std::string("expected the pop-up ") + c.args[1] + ", it is " + (shown ? "shown" : "hidden");
+        return false;
+    }
+    if (what == "popup-text") {
+        if (c.args.size() != 2) {
+            *failure = "expect popup-text \"TEXT\"";
+            return false;
+        }
+        PopupView view = ProbePopup(m_viewer.Window());
+        std::string shown;
+        for (const std::string& text : view.texts) {
+            if (text == c.args[1]) return true;
+            shown += "\n      seen: \"" + text + "\"";
+        }
+        *failure = "the pop-up shows no text \"" + c.args[1] + "\"" + (shown.empty() ? "\n      seen: nothing" : shown);
+        return false;
+    }
+    if (what == "popup-progress") {
+        double want = 0;
+        char* end = nullptr;
+        if (c.args.size() == 2) want = std::strtod(c.args[1].c_str(), &end);
+        if (c.args.size() != 2 || end == c.args[1].c_str() || *end != '\0') {
+            *failure = "expect popup-progress VALUE (0 to 1)";
+            return false;
+        }
+        PopupView view = ProbePopup(m_viewer.Window());
+        if (!view.hasProgress) {
+            *failure = "the pop-up shows no progress bar";
+            return false;
+        }
+        if (std::fabs(view.progress - want) < 1e-6) return true;
+        *failure = "expected the progress bar at " + c.args[1] + ", it is at " + std::to_string(view.progress);
         return false;
     }
     if (what == "timers") {
