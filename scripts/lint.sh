@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Static checks: clang-tidy (.clang-tidy) over the gadget, the simulated
-# platform and the tools, cppcheck over the gadget and the platform, and the
-# shell scripts through shellcheck.
+# platform and the tools, cppcheck over the gadget and the platform, the
+# shell scripts through shellcheck, and the layout of every C and C++ file
+# against .clang-format.
 # Usage: scripts/lint.sh [BUILD_DIR]   (default: build; configured if needed)
 # Prints every finding once and exits 1 when there is any, 2 on a tool error.
 set -uo pipefail
@@ -9,7 +10,7 @@ cd "$(dirname "$0")/.." || exit 2
 build=${1:-build}
 jobs=${LINT_JOBS:-2}
 
-for tool in clang-tidy cppcheck shellcheck; do
+for tool in clang-tidy cppcheck shellcheck clang-format; do
     command -v "$tool" >/dev/null || { echo "lint: $tool is not installed" >&2; exit 2; }
 done
 
@@ -67,5 +68,13 @@ shellcheck --severity=warning --format=gcc "${scripts[@]}" >"$out/shellcheck"
 cat "$out/shellcheck"
 shell_count=$(wc -l <"$out/shellcheck")
 
-echo "lint: $tidy_count clang-tidy, $cppcheck_count cppcheck and $shell_count shellcheck findings"
-[ "$tidy_count" -eq 0 ] && [ "$cppcheck_count" -eq 0 ] && [ "$shell_count" -eq 0 ]
+# Layout: each file that clang-format would change is one finding.
+echo "== clang-format"
+git ls-files '*.c' '*.cpp' '*.h' | while read -r file; do
+    clang-format --dry-run -Werror "$file" >/dev/null 2>&1 || echo "$file: not formatted (clang-format -i $file)"
+done >"$out/format"
+cat "$out/format"
+format_count=$(wc -l <"$out/format")
+
+echo "lint: $tidy_count clang-tidy, $cppcheck_count cppcheck, $shell_count shellcheck and $format_count clang-format findings"
+[ "$tidy_count" -eq 0 ] && [ "$cppcheck_count" -eq 0 ] && [ "$shell_count" -eq 0 ] && [ "$format_count" -eq 0 ]

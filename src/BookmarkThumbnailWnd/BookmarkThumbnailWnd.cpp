@@ -206,8 +206,8 @@ void CBookmarkThumbnailWnd::m_SetAccessInfo(char const* text) {
 }
 
 bool CBookmarkThumbnailWnd::SetIconImage(char* bytes, int size, bool isAuto) {
-    VLOG_SYS("Enter SetIconImage(), pImageBuffer= [%p],iImageSize is [%d],bIsAuto is [%d].",
-             static_cast<void*>(bytes), size, isAuto ? 1 : 0);
+    VLOG_SYS("Enter SetIconImage(), pImageBuffer= [%p],iImageSize is [%d],bIsAuto is [%d].", static_cast<void*>(bytes),
+             size, isAuto ? 1 : 0);
     if (bytes && size > kMinImageBytes) {
         m_pThumbnailImage = elm_image_add(m_pWindowLayout);
         if (!m_pThumbnailImage) {
@@ -281,6 +281,7 @@ void CBookmarkThumbnailWnd::m_OnBookMarkWndKeyInputCB(void* data, Evas*, Evas_Ob
     keyDown->event_flags = static_cast<Evas_Event_Flags>(keyDown->event_flags | EVAS_EVENT_FLAG_ON_HOLD);
     const char* name = keyDown->keyname ? keyDown->keyname : "";
     VLOG_SYS("here key name is [%s]", name);
+    // clang-format off
     static const struct {
         const char* key;
         const char* line;
@@ -288,6 +289,7 @@ void CBookmarkThumbnailWnd::m_OnBookMarkWndKeyInputCB(void* data, Evas*, Evas_Ob
         {"XF86Back", "press return key"}, {"XF86Exit", "press exit key"},   {"Return", "press ok key"},
         {"XF86Green", "press B key"},     {"XF86Yellow", "press C key"},
     };
+    // clang-format on
     for (const auto& known : kKnownKeys) {
         if (std::strcmp(name, known.key) == 0) {
             VLOG_SYS("%s", known.line);
@@ -353,8 +355,7 @@ void CBookmarkThumbnailWnd::t_Hide() {
 }
 
 void CBookmarkThumbnailWnd::t_Destroy() {
-    VLOG_SYS("destory BookmarkThumbnailWnd, m_pUpdateProgressAlarm: [%p].",
-             static_cast<void*>(m_pUpdateProgressAlarm));
+    VLOG_SYS("destory BookmarkThumbnailWnd, m_pUpdateProgressAlarm: [%p].", static_cast<void*>(m_pUpdateProgressAlarm));
     if (m_pUpdateProgressAlarm) {
         ecore_timer_del(m_pUpdateProgressAlarm);
         m_pUpdateProgressAlarm = nullptr;

@@ -155,9 +155,7 @@ int CSportsUGMgr::m_HideBookMarkWnd() {
 
 int CSportsUGMgr::m_CloseHighlightWnd() { return m_HideBookMarkWnd(); }
 
-bool CSportsUGMgr::m_IsBookmarkWndShow() {
-    return m_pBookmarkThumbnailWnd && m_pBookmarkThumbnailWnd->FlagCreate();
-}
+bool CSportsUGMgr::m_IsBookmarkWndShow() { return m_pBookmarkThumbnailWnd && m_pBookmarkThumbnailWnd->FlagCreate(); }
 
 int CSportsUGMgr::m_EnterHighlightPlayer(bool playLast) {
     if (!playLast) {

@@ -47,8 +47,7 @@ int CSportsUGMgr::ProcessLowPrioKeyEvent(int key) {
         return 0;
     }
     if (!IsAcceptedSource(type)) {
-        VLOG_SYS(
-            "current source is not SOURCE_TYPE_TV or SOURCE_TYPE_PLAYBACK or SOURCE_TYPE_AV, send it to tvviewer");
+        VLOG_SYS("current source is not SOURCE_TYPE_TV or SOURCE_TYPE_PLAYBACK or SOURCE_TYPE_AV, send it to tvviewer");
         return 0;
     }
     // On AV inputs the keys only matter in sports mode and, unless something

@@ -72,10 +72,11 @@ TEST_F(RecorderKeysTest, VirtualChannelRefusalsByKey) {
     struct Row {
         int key;
         int verdict;
-        bool na;        // not-available pop-up
-        bool forwarded; // reached the recorder
+        bool na;         // not-available pop-up
+        bool forwarded;  // reached the recorder
         const char* line;
     };
+    // clang-format off
     const Row rows[] = {
         {K::KEY_RECORD_T, 1, true, false, "do not support virtual channel record, show N/A"},
         {K::KEY_PAUSE_T, 1, true, false, "do not support virtual channel record, show N/A"},
@@ -86,13 +87,16 @@ TEST_F(RecorderKeysTest, VirtualChannelRefusalsByKey) {
         {K::KEY_LEFT_T, 0, false, false, "virtual channel, return keys to tv-viewer."},
         {K::KEY_RIGHT_T, 0, false, false, "virtual channel, return keys to tv-viewer."},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.key);
         timeval before = mgr->m_stRecorderKeyTime;
         EXPECT_EQ(Press(r.key), r.verdict);
         EXPECT_TRUE(vtest::Logged(r.line));
         auto launches = Launches();
-        if (r.na) { EXPECT_EQ(launches, std::vector<Launch>{kNA}); }
+        if (r.na) {
+            EXPECT_EQ(launches, std::vector<Launch>{kNA});
+        }
         if (r.forwarded) {
             ASSERT_EQ(launches.size(), 1u);
             EXPECT_EQ(launches[0], KeyToRecorder("XF86AudioStop", "context manager"));
@@ -100,7 +104,9 @@ TEST_F(RecorderKeysTest, VirtualChannelRefusalsByKey) {
             // Refused before the debounce: the clock did not move.
             EXPECT_EQ(mgr->m_stRecorderKeyTime.tv_sec, before.tv_sec);
         }
-        if (!r.na && !r.forwarded) { EXPECT_TRUE(launches.empty()); }
+        if (!r.na && !r.forwarded) {
+            EXPECT_TRUE(launches.empty());
+        }
     }
 }
 
@@ -111,8 +117,7 @@ TEST_F(RecorderKeysTest, AnalogueChannelNeedsAnalogueRecording) {
     Fact("system_info_get_value_string[362]", {"2014"});
     for (int key : {K::KEY_RECORD_T, K::KEY_STOP_T, K::KEY_PLAY_T}) {
         EXPECT_EQ(Press(key), 0) << key;
-        EXPECT_TRUE(vtest::Logged(
-            "current channel is ATV, but TV donot support ATV recroding, send it to tvviewer"));
+        EXPECT_TRUE(vtest::Logged("current channel is ATV, but TV donot support ATV recroding, send it to tvviewer"));
         EXPECT_TRUE(Launches().empty());
     }
     Fact("system_info_get_value_string[362]", {"2016"});
@@ -126,11 +131,13 @@ TEST_F(RecorderKeysTest, SplitScreenLeavesOnlyRecordAndStop) {
         int key;
         bool sent;
     };
+    // clang-format off
     const Row rows[] = {
         {"1", K::KEY_RECORD_T, true}, {"1", K::KEY_STOP_T, true},  {"1", K::KEY_PLAY_T, false},
         {"1", K::KEY_PAUSE_T, false}, {"1", K::KEY_NEXT_T, false}, {"1", K::KEY_RIGHT_T, false},
         {"2", K::KEY_PAUSE_T, true},
     };
+    // clang-format on
     Recording(true);
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string("pxv ") + r.pxv + " key " + std::to_string(r.key));

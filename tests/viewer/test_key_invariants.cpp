@@ -15,9 +15,11 @@ namespace {
 
 using vtest::TheViewer;
 
+// clang-format off
 const char* const kKeys[] = {"XF86Red", "XF86Green", "XF86Yellow", "Return", "XF86Back", "XF86Exit",
                              "XF86AudioRecord", "XF86AudioPause", "XF86AudioPlay", "XF86AudioStop",
                              "XF86AudioNext", "XF86AudioRewind", "Left", "Right", "XF86Blue", "Up", "5", ""};
+// clang-format on
 const char* const kCommands[] = {"show", "hide", "enter", "exit", "e", "sh", "bogus", ""};
 
 struct Fact {
@@ -25,6 +27,7 @@ struct Fact {
     std::vector<std::vector<std::string>> choices;
 };
 
+// clang-format off
 const Fact kFacts[] = {
     {"svc_pvr_is_sports_mode", {{"0"}, {"1"}, {"1"}}},
     {"svc_pvr_get_record_state_by_service_id", {{"0", "0"}, {"2", "0"}, {"2", "1"}}},
@@ -38,6 +41,7 @@ const Fact kFacts[] = {
     {"svc_pvr_get_recording_uri_by_service_id.ret", {{"0"}, {"-1"}}},
     {"svc_pvr_get_recording_uri_by_service_id", {{"/tmp/vantro-invariants/rec.srf"}}},
 };
+// clang-format on
 
 class KeyInvariantsTest : public vtest::ViewerTest, public ::testing::WithParamInterface<unsigned> {};
 

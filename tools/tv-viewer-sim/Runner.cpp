@@ -8,8 +8,8 @@
 
 #include "PopupProbe.h"
 #include "TimerJournal.h"
-#include "bookmark_writer.h"
 #include "VirtualClock.h"
+#include "bookmark_writer.h"
 #include "sim_world.h"
 
 namespace tvsim {
@@ -58,8 +58,7 @@ std::string Seen(const std::vector<vsim::Entry>& entries, const std::string& kin
 
 bool ParseDuration(const std::string& text, long long* us) {
     std::size_t digits = 0;
-    while (digits < text.size() && (isdigit(static_cast<unsigned char>(text[digits])) || text[digits] == '.'))
-        ++digits;
+    while (digits < text.size() && (isdigit(static_cast<unsigned char>(text[digits])) || text[digits] == '.')) ++digits;
     if (digits == 0) return false;
     std::string number = text.substr(0, digits);
     std::string unit = text.substr(digits);
@@ -110,8 +109,11 @@ RunResult Runner::Run(const std::vector<Command>& commands) {
     for (const Command& c : commands) {
         ++result.commands;
         if (c.verb == "expect") ++result.expectations;
-        if (!m_options.quiet) m_out << (c.line < 10 ? "   " : c.line < 100 ? "  " : " ") << c.line << " | "
-                                    << c.source.substr(c.source.find_first_not_of(" \t")) << "\n";
+        if (!m_options.quiet)
+            m_out << (c.line < 10    ? "   "
+                      : c.line < 100 ? "  "
+                                     : " ")
+                  << c.line << " | " << c.source.substr(c.source.find_first_not_of(" \t")) << "\n";
         std::string failure;
         bool ok = Execute(c, &failure);
         PrintNew();
@@ -290,7 +292,9 @@ bool Runner::Expect(const Command& c, std::string* failure) {
         int want = what == "consumed" ? 0 : 1;
         if (m_lastVerdict == want) return true;
         *failure = "expected key " + m_lastKey + " " + what + ", it was " +
-                   (m_lastVerdict < 0 ? std::string("never sent") : m_lastVerdict == 0 ? "consumed" : "returned");
+                   (m_lastVerdict < 0    ? std::string("never sent")
+                    : m_lastVerdict == 0 ? "consumed"
+                                         : "returned");
         return false;
     }
     if (what == "result") {

@@ -17,9 +17,9 @@
 namespace tvsim {
 
 struct RunOptions {
-    bool quiet = false;       // print only failures and the summary
-    bool showLogs = false;    // print the gadget's log lines too
-    std::string baseDir;      // screenshots and relative paths resolve here
+    bool quiet = false;     // print only failures and the summary
+    bool showLogs = false;  // print the gadget's log lines too
+    std::string baseDir;    // screenshots and relative paths resolve here
 };
 
 struct RunResult {

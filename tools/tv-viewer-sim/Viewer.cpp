@@ -181,6 +181,7 @@ bool Viewer::Screenshot(const std::string& file, std::string* error) {
 }
 
 const char* Viewer::RemoteKeyFor(const char* key) {
+    // clang-format off
     static const struct {
         const char* keyboard;
         const char* remote;
@@ -193,6 +194,7 @@ const char* Viewer::RemoteKeyFor(const char* key) {
         {"0", "0"}, {"1", "1"}, {"2", "2"}, {"3", "3"}, {"4", "4"}, {"5", "5"}, {"6", "6"}, {"7", "7"},
         {"8", "8"}, {"9", "9"},
     };
+    // clang-format on
     if (!key) return nullptr;
     for (const auto& entry : kMap)
         if (std::strcmp(entry.keyboard, key) == 0) return entry.remote;

@@ -9,10 +9,10 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <cstring>
 #include <vector>
 
 #include "Runner.h"
@@ -126,11 +126,13 @@ int main(int argc, char** argv) {
     char* outDir = nullptr;
     char* lang = nullptr;
     Eina_Bool window = EINA_FALSE, quiet = EINA_FALSE, logs = EINA_FALSE, quitOption = EINA_FALSE;
+    // clang-format off
     Ecore_Getopt_Value values[] = {ECORE_GETOPT_VALUE_STR(gadget),  ECORE_GETOPT_VALUE_BOOL(window),
                                    ECORE_GETOPT_VALUE_BOOL(quiet),  ECORE_GETOPT_VALUE_BOOL(logs),
                                    ECORE_GETOPT_VALUE_STR(outDir),  ECORE_GETOPT_VALUE_STR(lang),
                                    ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_BOOL(quitOption),
                                    ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_NONE};
+    // clang-format on
     setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
     setenv("EINA_LOG_BACKTRACE", "0", 0);
     ecore_init();
