@@ -23,30 +23,42 @@ bool IsWidget(Evas_Object* object, const char* type) {
     return have && std::strcmp(have, type) == 0;
 }
 
-void Walk(Evas_Object* object, PopupView* view) {
-    if (!evas_object_visible_get(object)) return;
+// Reads one object; true when it is a group whose members are to be read too.
+bool Visit(Evas_Object* object, PopupView* view) {
+    if (!evas_object_visible_get(object)) return false;
     if (IsWidget(object, "Elm_Label")) {
         view->texts.push_back(PlainText(elm_object_text_get(object)));
-        return;
+        return false;
     }
     if (IsWidget(object, "Elm_Progressbar")) {
         view->hasProgress = true;
         view->progress = elm_progressbar_value_get(object);
-        return;
+        return false;
     }
     if (IsWidget(object, "Elm_Button")) {
         view->button = object;
         view->texts.push_back(PlainText(elm_object_text_get(object)));
-        return;
+        return false;
     }
     // Only groups have members: widgets, layouts (edje) and their boxes.
     const char* type = evas_object_type_get(object);
-    bool group = elm_object_widget_check(object) ||
-                 (type && (std::strcmp(type, "edje") == 0 || std::strcmp(type, "Evas_Object_Box") == 0));
-    if (!group) return;
-    Eina_List* members = evas_object_smart_members_get(object);
-    void* member;
-    EINA_LIST_FREE(members, member) Walk(static_cast<Evas_Object*>(member), view);
+    return elm_object_widget_check(object) ||
+           (type && (std::strcmp(type, "edje") == 0 || std::strcmp(type, "Evas_Object_Box") == 0));
+}
+
+// Depth first, members in stacking order, as a reader meets them.
+void Walk(Evas_Object* root, PopupView* view) {
+    std::vector<Evas_Object*> pending{root};
+    while (!pending.empty()) {
+        Evas_Object* object = pending.back();
+        pending.pop_back();
+        if (!Visit(object, view)) continue;
+        std::vector<Evas_Object*> members;
+        Eina_List* list = evas_object_smart_members_get(object);
+        void* member;
+        EINA_LIST_FREE(list, member) members.push_back(static_cast<Evas_Object*>(member));
+        pending.insert(pending.end(), members.rbegin(), members.rend());
+    }
 }
 
 }  // namespace

@@ -389,9 +389,13 @@ bool Runner::Expect(const Command& c, std::string* failure) {
     }
     if (what == "popup-progress") {
         double want = 0;
-        char* end = nullptr;
-        if (c.args.size() == 2) want = std::strtod(c.args[1].c_str(), &end);
-        if (c.args.size() != 2 || end == c.args[1].c_str() || *end != '\0') {
+        bool parsed = false;
+        if (c.args.size() == 2) {
+            char* end = nullptr;
+            want = std::strtod(c.args[1].c_str(), &end);
+            parsed = end && end != c.args[1].c_str() && *end == '\0';
+        }
+        if (!parsed) {
             *failure = "expect popup-progress VALUE (0 to 1)";
             return false;
         }
