@@ -1,33 +1,40 @@
 // Platform log: every line goes to the journal.
 #include <cstdarg>
 #include <cstdio>
-#include <vector>
+#include <string>
+#include <utility>
 
 #include "dlog.h"
 #include "sim_world.h"
 
 extern "C" int __dlog_print(log_id_t log_id, int prio, const char* tag, const char* fmt, ...) {
     if (!fmt) return -1;
+    // Nearly every line fits the stack buffer, so it is formatted once; a
+    // longer one is formatted again at its full length.
+    char small[1024];
     va_list args;
     va_start(args, fmt);
     va_list again;
     va_copy(again, args);
-    int length = std::vsnprintf(nullptr, 0, fmt, args);
+    int length = std::vsnprintf(small, sizeof small, fmt, args);
     va_end(args);
     if (length < 0) {
         va_end(again);
         return -1;
     }
-    std::vector<char> line(static_cast<size_t>(length) + 1);
-    std::vsnprintf(line.data(), line.size(), fmt, again);
+    vsim::Entry entry;
+    if (static_cast<size_t>(length) < sizeof small) {
+        entry.text.assign(small, static_cast<size_t>(length));
+    } else {
+        entry.text.resize(static_cast<size_t>(length));
+        std::vsnprintf(&entry.text[0], entry.text.size() + 1, fmt, again);
+    }
     va_end(again);
 
-    vsim::Entry entry;
     entry.kind = "log";
     entry.name = tag ? tag : "";
-    entry.text = line.data();
     entry.logId = log_id;
     entry.priority = prio;
-    vsim::Record(entry);
+    vsim::Record(std::move(entry));
     return length;
 }

@@ -18,6 +18,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -35,22 +36,22 @@ void ResetWorld();
 void SetFact(const std::string& name, const Values& values);
 void ClearFact(const std::string& name);
 // The fact as set, else its default; null when neither exists.
-const Values* Fact(const std::string& name);
-bool HasFact(const std::string& name);
+const Values* Fact(std::string_view name);
+bool HasFact(std::string_view name);
 // Value `index` of the fact as an integer (decimal, or hex with 0x).
-bool FactInt(const std::string& name, std::size_t index, long long* out);
-long long FactIntOr(const std::string& name, std::size_t index, long long fallback);
-bool FactString(const std::string& name, std::size_t index, std::string* out);
+bool FactInt(std::string_view name, std::size_t index, long long* out);
+long long FactIntOr(std::string_view name, std::size_t index, long long fallback);
+bool FactString(std::string_view name, std::size_t index, std::string* out);
 // The fact for a call with an argument: NAME[ARG] when set or defaulted,
 // otherwise NAME, which then stands for every argument.
-std::string FactFor(const std::string& call, const std::string& arg);
+std::string FactFor(std::string_view call, std::string_view arg);
 // Writes value `index` of the fact to *out when there is one; otherwise
 // leaves *out as the caller preset it.
-bool OutInt(const std::string& name, std::size_t index, int* out);
-bool OutLong(const std::string& name, std::size_t index, long long* out);
-bool OutULong(const std::string& name, std::size_t index, unsigned long long* out);
+bool OutInt(std::string_view name, std::size_t index, int* out);
+bool OutLong(std::string_view name, std::size_t index, long long* out);
+bool OutULong(std::string_view name, std::size_t index, unsigned long long* out);
 // The call's own result: fact NAME.ret, else fallback.
-int CallResult(const std::string& call, int fallback);
+int CallResult(std::string_view call, int fallback);
 bool ParseInt(const std::string& text, long long* out);
 
 // A simulated service registers its defaults with a static instance of this.
@@ -73,7 +74,7 @@ struct Entry {
     int verdict = -1;  // key entries: 0 consumed, 1 returned
 };
 
-void Record(const Entry& entry);
+void Record(Entry entry);
 // A log entry's message with the gadget's "... > [APP][func:line] " prefix
 // taken off; the whole text when it has no such prefix.
 std::string LogMessage(const Entry& entry);

@@ -4,15 +4,21 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string_view>
+#include <utility>
 
 #include "sim_world.h"
 
 namespace vsim {
 namespace {
 
+// Ordered with a transparent comparison, so that names are looked up as
+// views without building a string for each.
+using FactMap = std::map<std::string, Values, std::less<>>;
+
 struct World {
     std::mutex lock;
-    std::map<std::string, Values> facts;
+    FactMap facts;
     std::vector<Entry> journal;
     bool echo = false;
 };
@@ -22,9 +28,22 @@ World& TheWorld() {
     return *world;
 }
 
-std::map<std::string, Values>& Defaults() {
-    static auto* defaults = new std::map<std::string, Values>;
+FactMap& Defaults() {
+    static auto* defaults = new FactMap;
     return *defaults;
+}
+
+// NAME followed by SUFFIX, in a buffer each thread reuses: every simulated
+// call composes a few names, and none of them outlives the look-up.
+std::string_view Joined(std::string_view name, std::string_view suffix, std::string& buffer) {
+    buffer.assign(name.data(), name.size());
+    buffer.append(suffix.data(), suffix.size());
+    return buffer;
+}
+
+std::string_view WithResult(std::string_view name) {
+    thread_local std::string buffer;
+    return Joined(name, ".ret", buffer);
 }
 
 }  // namespace
@@ -52,7 +71,7 @@ void ClearFact(const std::string& name) {
     w.facts.erase(name);
 }
 
-const Values* Fact(const std::string& name) {
+const Values* Fact(std::string_view name) {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
     auto it = w.facts.find(name);
@@ -61,7 +80,7 @@ const Values* Fact(const std::string& name) {
     return def == Defaults().end() ? nullptr : &def->second;
 }
 
-bool HasFact(const std::string& name) { return Fact(name) != nullptr; }
+bool HasFact(std::string_view name) { return Fact(name) != nullptr; }
 
 bool ParseInt(const std::string& text, long long* out) {
     if (text.empty()) return false;
@@ -83,52 +102,55 @@ bool ParseInt(const std::string& text, long long* out) {
     return true;
 }
 
-bool FactInt(const std::string& name, std::size_t index, long long* out) {
+bool FactInt(std::string_view name, std::size_t index, long long* out) {
     const Values* values = Fact(name);
     if (!values || index >= values->size()) return false;
     return ParseInt((*values)[index], out);
 }
 
-long long FactIntOr(const std::string& name, std::size_t index, long long fallback) {
+long long FactIntOr(std::string_view name, std::size_t index, long long fallback) {
     long long value;
     return FactInt(name, index, &value) ? value : fallback;
 }
 
-bool FactString(const std::string& name, std::size_t index, std::string* out) {
+bool FactString(std::string_view name, std::size_t index, std::string* out) {
     const Values* values = Fact(name);
     if (!values || index >= values->size()) return false;
     *out = (*values)[index];
     return true;
 }
 
-std::string FactFor(const std::string& call, const std::string& arg) {
-    std::string specific = call + "[" + arg + "]";
-    return HasFact(specific) || HasFact(specific + ".ret") ? specific : call;
+std::string FactFor(std::string_view call, std::string_view arg) {
+    std::string specific;
+    specific.reserve(call.size() + arg.size() + 2);
+    specific.append(call.data(), call.size()).append(1, '[').append(arg.data(), arg.size()).append(1, ']');
+    if (HasFact(specific) || HasFact(WithResult(specific))) return specific;
+    return std::string(call);
 }
 
-bool OutInt(const std::string& name, std::size_t index, int* out) {
+bool OutInt(std::string_view name, std::size_t index, int* out) {
     long long value;
     if (!out || !FactInt(name, index, &value)) return false;
     *out = static_cast<int>(value);
     return true;
 }
 
-bool OutLong(const std::string& name, std::size_t index, long long* out) {
+bool OutLong(std::string_view name, std::size_t index, long long* out) {
     long long value;
     if (!out || !FactInt(name, index, &value)) return false;
     *out = value;
     return true;
 }
 
-bool OutULong(const std::string& name, std::size_t index, unsigned long long* out) {
+bool OutULong(std::string_view name, std::size_t index, unsigned long long* out) {
     long long value;
     if (!out || !FactInt(name, index, &value)) return false;
     *out = static_cast<unsigned long long>(value);
     return true;
 }
 
-int CallResult(const std::string& call, int fallback) {
-    return static_cast<int>(FactIntOr(call + ".ret", 0, fallback));
+int CallResult(std::string_view call, int fallback) {
+    return static_cast<int>(FactIntOr(WithResult(call), 0, fallback));
 }
 
 std::vector<std::string> FactNames() {
@@ -143,11 +165,11 @@ std::vector<std::string> FactNames() {
     return out;
 }
 
-void Record(const Entry& entry) {
+void Record(Entry entry) {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    w.journal.push_back(entry);
     if (w.echo && entry.kind == "log") std::fprintf(stderr, "%s\n", entry.text.c_str());
+    w.journal.push_back(std::move(entry));
 }
 
 std::string LogMessage(const Entry& entry) {
@@ -163,7 +185,7 @@ void RecordCall(const std::string& name, const std::string& args) {
     entry.kind = "call";
     entry.name = name;
     entry.text = args;
-    Record(entry);
+    Record(std::move(entry));
 }
 
 std::vector<Entry> Journal() { return JournalSince(0); }
