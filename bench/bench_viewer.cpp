@@ -344,8 +344,9 @@ int SoakOnce(int keys, int cycles) {
 }
 
 // The control: a widget tree like the pop-up's (layout from the same theme
-// file, a box of three labels, a progress bar, a focused button), created
-// and deleted by plain toolkit calls on the same window, without the gadget.
+// file, a box of three labels, a progress bar, a focused button with its
+// icon, the thumbnail decoded from memory, a one-second timer), created and
+// deleted by plain toolkit calls on the same window, without the gadget.
 // Prints "FIRST LAST HEAP_FIRST HEAP_LAST" in KiB after the first and the
 // last cycle.
 int ControlOnce(int cycles) {
@@ -356,6 +357,8 @@ int ControlOnce(int cycles) {
     evas_object_show(base);
     Ecore_Evas* ee = Canvas(v);
     const std::string edj = std::string(VANTRO_RES_DIR) + "/edje/bookmark_thumbnailwnd.edj";
+    const std::string buttonIcon = std::string(VANTRO_RES_DIR) + "/1920X1080/i_ok_done_allow.png";
+    const std::vector<unsigned char> thumbnail = vsim::DefaultThumbnail(false, 1);
     long first = 0, heapFirst = 0;
     for (int i = 0; i < cycles; ++i) {
         Evas_Object* layout = elm_layout_add(base);
@@ -379,9 +382,20 @@ int ControlOnce(int cycles) {
         elm_object_part_content_set(layout, "thumbnail_swallow_btn", button);
         elm_object_focus_allow_set(button, EINA_TRUE);
         elm_object_focus_set(button, EINA_TRUE);
+        Evas_Object* icon = elm_icon_add(button);
+        elm_image_file_set(icon, buttonIcon.c_str(), nullptr);
+        elm_object_part_content_set(button, "icon", icon);
         evas_object_show(button);
+        // The thumbnail from memory, as the pop-up decodes it.
+        Evas_Object* image = elm_image_add(layout);
+        elm_image_memfile_set(image, thumbnail.data(), thumbnail.size(), "png", nullptr);
+        elm_object_part_content_set(layout, "thumbnail_swallow_image", image);
+        evas_object_show(image);
+        Ecore_Timer* timer = ecore_timer_add(
+            1.0, [](void*) { return ECORE_CALLBACK_RENEW; }, nullptr);
         evas_object_show(layout);
         ecore_evas_manual_render(ee);
+        ecore_timer_del(timer);
         evas_object_del(layout);
         vclock::RunPending();
         ecore_evas_manual_render(ee);
