@@ -33,17 +33,13 @@ FactMap& Defaults() {
     return *defaults;
 }
 
-// NAME followed by SUFFIX, in a buffer each thread reuses: every simulated
-// call composes a few names, and none of them outlives the look-up.
-std::string_view Joined(std::string_view name, std::string_view suffix, std::string& buffer) {
-    buffer.assign(name.data(), name.size());
-    buffer.append(suffix.data(), suffix.size());
-    return buffer;
-}
-
+// NAME.ret, in a buffer each thread reuses: every simulated call composes
+// it, and it never outlives the look-up.
 std::string_view WithResult(std::string_view name) {
     thread_local std::string buffer;
-    return Joined(name, ".ret", buffer);
+    buffer.assign(name.data(), name.size());
+    buffer.append(".ret");
+    return buffer;
 }
 
 }  // namespace
