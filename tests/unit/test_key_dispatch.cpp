@@ -29,6 +29,8 @@ TEST_F(KeyDispatchTest, SourceTypesDecideWhichRecorderKeysGoFurther) {
         // The tuner and the playback source leave sports mode to the handlers.
         {0, false, false, true, K::KEY_STOP_T, 1, nullptr},
         {29, false, false, true, K::KEY_STOP_T, 1, nullptr},
+        // Nor is the playback source held back by the AV rule in sports mode.
+        {29, true, false, true, K::KEY_STOP_T, 1, nullptr},
         {1, false, true, true, K::KEY_STOP_T, 0, kAVSportsOff},
         {2, false, false, true, K::KEY_RECORD_T, 0, kAVSportsOff},
         {3, false, true, true, K::KEY_PAUSE_T, 0, kAVSportsOff},
@@ -67,12 +69,15 @@ TEST_F(KeyDispatchTest, SourceTypesDecideWhichRecorderKeysGoFurther) {
 }
 
 TEST_F(KeyDispatchTest, UndeterminedSourceReturnsTheKey) {
-    Fact("TVServiceAPI::CreateSourceControl[1,0]", {"null"});
     SportsMode(true);
+    // A query answering -1 is undetermined even with the tuner's value written.
+    Fact("ISourceControl::GetCurrentSourceInfo[1,0].ret", {"-1"});
+    EXPECT_EQ(Low(K::KEY_STOP_T), 0);
+    Fact("TVServiceAPI::CreateSourceControl[1,0]", {"null"});
     for (int key : {K::KEY_RED_T, K::KEY_RECORD_T}) {
         EXPECT_EQ(Low(key), 0);
     }
-    EXPECT_EQ(vtest::CountLogged("get current source type failed!!, send it to tvviewer"), 2);
+    EXPECT_EQ(vtest::CountLogged("get current source type failed!!, send it to tvviewer"), 3);
     EXPECT_FALSE(vtest::Logged(kSourceRefused));
     EXPECT_TRUE(Launches().empty());
 }
