@@ -178,4 +178,57 @@ TEST_F(ColourKeysTest, RefusalsInTheOrderOfTheChecks) {
     mgr->m_bWaitPauseSuccessFlag = false;
 }
 
+// A press is a repeat when it comes at most the threshold after the mark:
+// red's goes back to the viewer, green's and yellow's are swallowed. A
+// repeat leaves the mark where it was.
+TEST_F(ColourKeysTest, RepeatsEndOneMicrosecondPastTheThreshold) {
+    struct Row {
+        int key;
+        const char* family;
+        long thresholdUs;
+        int repeatVerdict;
+        const char* line;
+        const timeval CSportsUGMgr::*mark;
+    };
+    const Row rows[] = {
+        {K::KEY_RED_T, "red", 499999, 0, "time difference for red key is less than 500ms, ignore it!",
+         &CSportsUGMgr::m_stRedKeyTime},
+        {K::KEY_GREEN_T, "green", 499999, 1, "time difference for green key is less than 500ms, ignore it!",
+         &CSportsUGMgr::m_stGreenKeyTime},
+        {K::KEY_YELLOW_T, "yellow", 799999, 1, "time difference for yellow key is less than 800ms, ignore it!",
+         &CSportsUGMgr::m_stYellowKeyTime},
+    };
+    SportsMode(true);
+    Recording(true);
+    Eligible(true);
+    HighlightsAvailable(true);
+    Fact("svc_pvr_get_recording_uri_by_service_id[1001]", {"/tmp/vantro-colour/match.srf"});
+    Fact("svc_pvr_get_recording_uri_by_service_id[1001].ret", {"0"});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.family);
+        const timeval& mark = mgr->*row.mark;
+        const std::string diff = std::string("time difference for ") + row.family + " key is [0] s [";
+        EXPECT_EQ(mgr->m_ProcessUgRecognitionKey(row.key), 1);
+        const timeval acted = mark;
+        AdvanceUs(row.thresholdUs);
+        vsim::ClearJournal();
+        EXPECT_EQ(mgr->m_ProcessUgRecognitionKey(row.key), row.repeatVerdict);
+        EXPECT_TRUE(vtest::Logged(diff + std::to_string(row.thresholdUs) + "] us"));
+        EXPECT_TRUE(vtest::LoggedOnSystem(row.line));
+        EXPECT_TRUE(Launches().empty());
+        EXPECT_TRUE(Results().empty());
+        EXPECT_TRUE(vtest::EntriesOf("pvr").empty());
+        EXPECT_EQ(mark.tv_sec, acted.tv_sec);
+        EXPECT_EQ(mark.tv_usec, acted.tv_usec);
+        AdvanceUs(1);
+        vsim::ClearJournal();
+        EXPECT_EQ(mgr->m_ProcessUgRecognitionKey(row.key), 1);
+        EXPECT_TRUE(vtest::Logged(diff + std::to_string(row.thresholdUs + 1) + "] us"));
+        EXPECT_FALSE(vtest::Logged(row.line));
+        EXPECT_FALSE(Launches().empty() && Results().empty() && vtest::EntriesOf("pvr").empty());
+        EXPECT_NE(mark.tv_usec, acted.tv_usec);
+        vtest::AdvanceMs(1000);
+    }
+}
+
 }  // namespace
