@@ -2,6 +2,7 @@
 
 #include <Elementary.h>
 
+#include "PVRChannelMgr.h"
 #include "VirtualClock.h"
 
 namespace vtest {
@@ -67,6 +68,20 @@ void AdvanceMs(long long ms) { vclock::AdvanceAndRun(ms * 1000); }
 void SimTest::SetUp() {
     vsim::ResetWorld();
     vsim::SetWindow(Window());
+}
+
+void SetSource(int type) { vsim::SetFact("ISourceControl::GetCurrentSourceInfo", {std::to_string(type)}); }
+
+void FreshChannelMgrTest::SetUp() {
+    SimTest::SetUp();
+    DropChannelMgr();
+}
+
+void FreshChannelMgrTest::TearDown() { DropChannelMgr(); }
+
+void FreshChannelMgrTest::DropChannelMgr() {
+    delete CPVRChannelMgr::m_pChannelMgr;
+    CPVRChannelMgr::m_pChannelMgr = nullptr;
 }
 
 }  // namespace vtest

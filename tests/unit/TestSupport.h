@@ -36,6 +36,20 @@ protected:
     void SetUp() override;
 };
 
+// The current input source, as every source control reports it.
+void SetSource(int type);
+// The service id the state queries use for an AV input.
+const unsigned long long kAvServiceId = 4294967294ULL;
+
+// The gadget never destroys the channel manager; these tests drop it before
+// and after each test, so that a failed initialisation cannot leak in.
+class FreshChannelMgrTest : public SimTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    static void DropChannelMgr();
+};
+
 }  // namespace vtest
 
 #endif

@@ -40,19 +40,11 @@ int InterfaceCalls() {
     return n;
 }
 
-class ChannelMgrTest : public vtest::SimTest {
+class ChannelMgrTest : public vtest::FreshChannelMgrTest {
 protected:
-    // The gadget never destroys the singleton. A test that needs a fresh one
-    // deletes it and nulls the pointer, here before and after every test.
     void SetUp() override {
-        SimTest::SetUp();
-        DropSingleton();
+        FreshChannelMgrTest::SetUp();
         vsim::ClearJournal();
-    }
-    void TearDown() override { DropSingleton(); }
-    static void DropSingleton() {
-        delete CPVRChannelMgr::m_pChannelMgr;
-        CPVRChannelMgr::m_pChannelMgr = nullptr;
     }
     // The singleton, initialised, with the journal emptied afterwards.
     CPVRChannelMgr* Ready() {

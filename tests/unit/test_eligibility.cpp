@@ -17,8 +17,6 @@ using vtest::CallCount;
 using vtest::Logged;
 using vtest::LoggedAt;
 
-const unsigned long long kAvId = 4294967294ULL;
-
 using vtest::ArgsOf;
 const auto Sys = vtest::LoggedOnSystem;
 
@@ -30,7 +28,8 @@ int LogIndex(const std::string& message) {
     return -1;
 }
 
-void SetSource(int type) { vsim::SetFact("ISourceControl::GetCurrentSourceInfo", {std::to_string(type)}); }
+using vtest::kAvServiceId;
+using vtest::SetSource;
 
 // Puts a service under content analysis (0: none).
 void Analyse(unsigned long long id) {
@@ -51,21 +50,18 @@ void SetRecordedTime(unsigned long long id, const std::string& time) {
     }
 }
 
-class EligibilityTest : public vtest::SimTest {
+// Services beside the default 1001 that recordings and analysis name.
+void OtherServices() {
+    vsim::SetFact("IService::FindService[1002]", {"1=0", "13=8", "14=0"});
+    vsim::SetFact("IService::FindService[1003]", {"1=0", "13=9", "14=0"});
+}
+
+// The channel manager answers several of these checks.
+class EligibilityTest : public vtest::FreshChannelMgrTest {
 protected:
-    // The channel manager answers several of these checks; a fresh one per
-    // test keeps an earlier test's failed initialisation out.
     void SetUp() override {
-        SimTest::SetUp();
-        DropChannelMgr();
-        // Services beside the default 1001 that recordings and analysis name.
-        vsim::SetFact("IService::FindService[1002]", {"1=0", "13=8", "14=0"});
-        vsim::SetFact("IService::FindService[1003]", {"1=0", "13=9", "14=0"});
-    }
-    void TearDown() override { DropChannelMgr(); }
-    static void DropChannelMgr() {
-        delete CPVRChannelMgr::m_pChannelMgr;
-        CPVRChannelMgr::m_pChannelMgr = nullptr;
+        FreshChannelMgrTest::SetUp();
+        OtherServices();
     }
 };
 
@@ -86,10 +82,10 @@ TEST_F(EligibilityTest, LiveServiceIdOnEachSourceAndFailure) {
         {0, {"1005"}, 3, 0, false},
         {0, {}, 0, 0, true},          // nothing written: preset 0
         {29, {"1005"}, 0, 1005, true},
-        {1, {"1005"}, -1, kAvId, false},
-        {2, {"1005"}, 0, kAvId, false},
-        {3, {"1005"}, 0, kAvId, false},
-        {36, {"1005"}, 0, kAvId, false},
+        {1, {"1005"}, -1, kAvServiceId, false},
+        {2, {"1005"}, 0, kAvServiceId, false},
+        {3, {"1005"}, 0, kAvServiceId, false},
+        {36, {"1005"}, 0, kAvServiceId, false},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -99,7 +95,7 @@ TEST_F(EligibilityTest, LiveServiceIdOnEachSourceAndFailure) {
         vsim::SetFact("svc_pvr_get_current_livetv_service_id", row.live);
         vsim::SetFact("svc_pvr_get_current_livetv_service_id.ret", {std::to_string(row.ret)});
         EXPECT_EQ(CSportsUtil::GetLiveServiceId(), row.id);
-        bool av = row.id == kAvId;
+        bool av = row.id == kAvServiceId;
         EXPECT_EQ(CallCount("svc_pvr_get_current_livetv_service_id"), av ? 0 : 1);
         EXPECT_EQ(Sys("Live service id is [" + std::to_string(row.id) + "]"), row.logged);
     }
@@ -239,8 +235,7 @@ TEST_F(EligibilityTest, SportFunctionArbitration) {
         SCOPED_TRACE(row.name);
         vsim::ResetWorld();
         DropChannelMgr();
-        vsim::SetFact("IService::FindService[1002]", {"1=0", "13=8", "14=0"});
-        vsim::SetFact("IService::FindService[1003]", {"1=0", "13=9", "14=0"});
+        OtherServices();
         SetSource(row.source);
         vsim::SetFact("CASV_IsHighlightModeRunning", {row.highlight});
         vsim::SetFact("CASV_IsAnalysisEngineRunning[1001]", {row.engineOnLive});

@@ -1,35 +1,10 @@
 // The manager object: singleton, creation, result messages, PVR results and
 // viewer events.
-#include <cstring>
-
-#include "SportsUGMgr.h"
-#include "TestSupport.h"
-#include "svc_pvr.h"
+#include "KeyTestSupport.h"
 
 namespace {
 
-class ManagerObjectTest : public vtest::SimTest {
-protected:
-    void SetUp() override {
-        vtest::SimTest::SetUp();
-        mgr = CSportsUGMgr::Get();
-        ASSERT_NE(mgr, nullptr);
-        ASSERT_TRUE(mgr->Create(vtest::Window(), reinterpret_cast<ui_gadget_h>(this)));
-        vsim::ClearJournal();
-    }
-    void TearDown() override {
-        mgr->Destroy();
-        delete mgr;
-    }
-    // A record at an odd address, as the service may hand it over.
-    static void Deliver(int method, int result) {
-        alignas(8) unsigned char bytes[sizeof(ps_result_pvr) + 1] = {};
-        std::memcpy(bytes + 1, &method, sizeof method);
-        std::memcpy(bytes + 1 + sizeof method, &result, sizeof result);
-        CSportsUGMgr::t_PVRServiceResultCb(reinterpret_cast<ps_result_pvr*>(bytes + 1), nullptr);
-    }
-    CSportsUGMgr* mgr = nullptr;
-};
+class ManagerObjectTest : public ktest::KeyTest {};
 
 TEST_F(ManagerObjectTest, SingletonIsClearedWithTheObject) {
     EXPECT_EQ(CSportsUGMgr::Get(), mgr);
@@ -85,13 +60,13 @@ TEST_F(ManagerObjectTest, ResultMessageFailuresAreDroppedWithTheirLine) {
 }
 
 TEST_F(ManagerObjectTest, PauseResultOpensZoomOnlyWhileZoomWaitsForIt) {
-    Deliver(1, 0);
+    PvrResult(1, 0);
     EXPECT_TRUE(vtest::Logged("here receive serviec message, method [1], result [0]"));
     EXPECT_TRUE(vtest::Logged("pThis is null"));
     EXPECT_TRUE(vtest::EntriesOf("result").empty());
 
     mgr->m_bZoomWaitPauseFlag = true;
-    Deliver(1, 0);
+    PvrResult(1, 0);
     EXPECT_FALSE(mgr->m_bZoomWaitPauseFlag);
     auto results = vtest::EntriesOf("result");
     ASSERT_EQ(results.size(), 1u);
@@ -101,10 +76,10 @@ TEST_F(ManagerObjectTest, PauseResultOpensZoomOnlyWhileZoomWaitsForIt) {
     // Refused: flag cleared, nothing opened; a second result changes nothing.
     vsim::ClearJournal();
     mgr->m_bZoomWaitPauseFlag = true;
-    Deliver(1, -1);
+    PvrResult(1, -1);
     EXPECT_TRUE(vtest::Logged("pause failed, do nothing"));
     EXPECT_FALSE(mgr->m_bZoomWaitPauseFlag);
-    Deliver(1, 0);
+    PvrResult(1, 0);
     EXPECT_TRUE(vtest::EntriesOf("result").empty());
     EXPECT_TRUE(vtest::EntriesOf("launch").empty());
 }
@@ -113,13 +88,13 @@ TEST_F(ManagerObjectTest, ResumeNotificationClearsThePendingResumeWhateverZoomWa
     for (bool zoomWaits : {false, true}) {
         mgr->m_bWaitPauseSuccessFlag = true;
         mgr->m_bZoomWaitPauseFlag = zoomWaits;
-        Deliver(3, 0);
+        PvrResult(3, 0);
         EXPECT_FALSE(mgr->m_bWaitPauseSuccessFlag);
         EXPECT_EQ(mgr->m_bZoomWaitPauseFlag, zoomWaits);
     }
     EXPECT_EQ(vtest::CountLogged("receive resume msg, set WaitPauseSuccessFlag false"), 2);
     // Unknown methods leave the zoom wait alone.
-    Deliver(77, 0);
+    PvrResult(77, 0);
     EXPECT_TRUE(mgr->m_bZoomWaitPauseFlag);
     CSportsUGMgr::t_PVRServiceResultCb(nullptr, nullptr);
 }

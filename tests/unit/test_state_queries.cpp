@@ -17,8 +17,6 @@ using vtest::CallCount;
 using vtest::Logged;
 using vtest::LoggedAt;
 
-const unsigned long long kAvId = 4294967294ULL;
-
 using vtest::ArgsOf;
 const auto Sys = vtest::LoggedOnSystem;
 
@@ -30,22 +28,11 @@ int PositionOf(const std::string& call) {
     return -1;
 }
 
-void SetSource(int type) { vsim::SetFact("ISourceControl::GetCurrentSourceInfo", {std::to_string(type)}); }
+using vtest::kAvServiceId;
+using vtest::SetSource;
 
-class StateQueryTest : public vtest::SimTest {
-protected:
-    // PlayPause reaches the channel manager; each test gets a fresh one so
-    // that a failed initialisation of an earlier test cannot leak in.
-    void SetUp() override {
-        SimTest::SetUp();
-        DropChannelMgr();
-    }
-    void TearDown() override { DropChannelMgr(); }
-    static void DropChannelMgr() {
-        delete CPVRChannelMgr::m_pChannelMgr;
-        CPVRChannelMgr::m_pChannelMgr = nullptr;
-    }
-};
+// PlayPause reaches the channel manager.
+class StateQueryTest : public vtest::FreshChannelMgrTest {};
 
 // ---- source and service ---------------------------------------------------------
 
@@ -164,7 +151,7 @@ TEST_F(StateQueryTest, AvSourceGroupDecidesSourceServiceAndHighlightSupport) {
         vsim::ClearJournal();
         unsigned long long id = 0;
         EXPECT_TRUE(CSportsUtil::GetCurrentServiceID(&id));
-        EXPECT_EQ(id, row.av ? kAvId : 1005ULL);
+        EXPECT_EQ(id, row.av ? kAvServiceId : 1005ULL);
         EXPECT_EQ(CallCount("svc_pvr_get_current_livetv_service_id"), row.av ? 0 : 1);
 
         vsim::ClearJournal();

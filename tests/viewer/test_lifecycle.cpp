@@ -43,12 +43,6 @@ TEST_F(LifecycleTest, CreateWithoutWindowReturnsNullAndDestroyStillReleases) {
     EXPECT_EQ(vsim::PvrCallbackCount(), 0u);
 }
 
-TEST_F(LifecycleTest, KeyUpRepeatsTheLastKeyDownVerdict) {
-    ASSERT_TRUE(TheViewer().Create());
-    EXPECT_EQ(TheViewer().KeyDown("XF86Blue"), 1);
-    EXPECT_EQ(TheViewer().KeyUp("XF86Red"), 1);
-}
-
 TEST(ModuleEntryTest, NullTablesAreRefusedOrIgnored) {
     void* lib = dlopen(VANTRO_GADGET_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
