@@ -186,25 +186,6 @@ TEST_F(BookmarkReaderTest, SingleBookmarkStartsRightAfterTheHeaderAndDecodesLitt
     EXPECT_EQ(record_->pImageBuffer[4], 0);
 }
 
-TEST_F(BookmarkReaderTest, FileEndingInsideTheLatestImageLeavesTheRestZero) {
-    Bytes file = Header(2);
-    Put32(file, kSize, 10);
-    Put32(file, kSize + 4, 100);
-    Put32(file, kTime + 4, 61);
-    Bytes first = Pattern(10, 9), partial = Pattern(40, 4);
-    file.insert(file.end(), first.begin(), first.end());
-    file.insert(file.end(), partial.begin(), partial.end());
-    WriteFile("cut.bmk", file);
-
-    ASSERT_TRUE(Read(Path("cut.srf")));
-    EXPECT_EQ(record_->lHighlightTime, 61);
-    ASSERT_EQ(record_->iImageSize, 100);  // as the header states it
-    Bytes expected = partial;
-    expected.resize(100, 0);
-    EXPECT_EQ(Image(), expected);
-    EXPECT_EQ(record_->pImageBuffer[100], 0);
-}
-
 // The unread rest must be zero even in memory that held something before:
 // the same size is allocated, dirtied and freed first, so the reader is
 // likely to get those bytes back.

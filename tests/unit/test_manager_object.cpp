@@ -64,14 +64,17 @@ TEST_F(ManagerObjectTest, PauseResultOpensZoomOnlyWhileZoomWaitsForIt) {
     EXPECT_TRUE(vtest::Logged("here receive serviec message, method [1], result [0]"));
     EXPECT_TRUE(vtest::Logged("pThis is null"));
     EXPECT_TRUE(vtest::EntriesOf("result").empty());
+    EXPECT_TRUE(ktest::Launches().empty());
 
+    // Confirmed: the zoom view opens once, and the request is used up.
     mgr->m_bZoomWaitPauseFlag = true;
     PvrResult(1, 0);
     EXPECT_FALSE(mgr->m_bZoomWaitPauseFlag);
-    auto results = vtest::EntriesOf("result");
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0].extras, (vsim::Extras{{"show", "sportsmodezoom"}}));
+    EXPECT_EQ(ktest::Results(), (std::vector<vsim::Extras>{{{"show", "sportsmodezoom"}}}));
+    EXPECT_EQ(ktest::Launches(), std::vector<ktest::Launch>{ktest::ToSportsMode("key_soccer_zoom")});
     EXPECT_TRUE(vtest::Logged("tv-viewer is focus out, raise it."));
+    PvrResult(1, 0);
+    EXPECT_EQ(ktest::Results().size(), 1u);
 
     // Refused: flag cleared, nothing opened; a second result changes nothing.
     vsim::ClearJournal();
