@@ -72,6 +72,12 @@ void SimTest::SetUp() {
 
 void SetSource(int type) { vsim::SetFact("ISourceControl::GetCurrentSourceInfo", {std::to_string(type)}); }
 
+void Put32(std::vector<unsigned char>& bytes, std::size_t at, int32_t value) {
+    if (bytes.size() < at + 4) bytes.resize(at + 4, 0);
+    uint32_t v = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
 void FreshChannelMgrTest::SetUp() {
     SimTest::SetUp();
     DropChannelMgr();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,20 @@ protected:
 void SetSource(int type);
 // The service id the state queries use for an AV input.
 const unsigned long long kAvServiceId = 4294967294ULL;
+
+// Layout of a bookmark file's header, as the PVR service writes it: the
+// count, then tables of 150 entries each.
+namespace bmk {
+const int kHeader = 3160;
+const int kCount = 4;
+const int kIsAuto = 608;  // one byte each
+const int kTime = 760;
+const int kExtra = 1360;
+const int kAux = 1960;
+const int kSize = 2560;
+}  // namespace bmk
+// Writes a little-endian 32-bit value, growing the bytes when they end before it.
+void Put32(std::vector<unsigned char>& bytes, std::size_t at, int32_t value);
 
 // The gadget never destroys the channel manager; these tests drop it before
 // and after each test, so that a failed initialisation cannot leak in.

@@ -81,12 +81,8 @@ namespace {
 
 // ---- bookmark files, laid out here byte by byte ------------------------------
 
-const int kHeader = 3160;
-
-void Put32(Bytes& b, std::size_t at, int32_t value) {
-    uint32_t v = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-}
+using namespace vtest::bmk;
+using vtest::Put32;
 
 struct Mark {
     bool isAuto;
@@ -104,12 +100,12 @@ Bytes ImageOf(const Mark& m) {
 
 Bytes FileOf(const std::vector<Mark>& marks) {
     Bytes b(kHeader, 0);
-    Put32(b, 4, static_cast<int32_t>(marks.size()));
+    Put32(b, kCount, static_cast<int32_t>(marks.size()));
     for (std::size_t i = 0; i < marks.size(); ++i) {
-        b[608 + i] = marks[i].isAuto ? 1 : 0;
-        Put32(b, 760 + 4 * i, marks[i].time);
-        Put32(b, 1360 + 4 * i, marks[i].extra);
-        Put32(b, 2560 + 4 * i, static_cast<int32_t>(marks[i].imageSize));
+        b[kIsAuto + i] = marks[i].isAuto ? 1 : 0;
+        Put32(b, kTime + 4 * i, marks[i].time);
+        Put32(b, kExtra + 4 * i, marks[i].extra);
+        Put32(b, kSize + 4 * i, static_cast<int32_t>(marks[i].imageSize));
     }
     for (const Mark& m : marks) {
         Bytes image = ImageOf(m);

@@ -21,23 +21,8 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// Header layout of a bookmark file, as the PVR service writes it.
-const int kHeader = 3160;
-const int kCount = 4;
-const int kIsAuto = 608;
-const int kTime = 760;
-const int kExtra = 1360;
-const int kAux = 1960;
-const int kSize = 2560;
-
-void Put32(Bytes& b, std::size_t at, int32_t value) {
-    if (b.size() < at + 4) b.resize(at + 4, 0);
-    uint32_t v = static_cast<uint32_t>(value);
-    b[at] = static_cast<unsigned char>(v & 0xff);
-    b[at + 1] = static_cast<unsigned char>((v >> 8) & 0xff);
-    b[at + 2] = static_cast<unsigned char>((v >> 16) & 0xff);
-    b[at + 3] = static_cast<unsigned char>((v >> 24) & 0xff);
-}
+using namespace vtest::bmk;
+using vtest::Put32;
 
 Bytes Pattern(std::size_t n, unsigned seed) {
     Bytes b(n);
