@@ -4,13 +4,13 @@
 #include <Ecore_Evas.h>
 #include <Evas.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 namespace vsim {
 
@@ -36,11 +36,32 @@ int32_t GetInt(const std::vector<unsigned char>& bytes, int offset) {
     return static_cast<int32_t>(v);
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// The whole file, read with plain descriptors: the service reads the file on
+// every bookmark request. A file that is not there reads as no bytes at all;
+// a file shorter than `atLeast` is refused after one stat, without opening it.
+enum class FileRead { kMissing, kRead, kFailed };
+FileRead ReadWholeFile(const std::string& path, std::size_t atLeast, std::vector<unsigned char>* bytes) {
+    bytes->clear();
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kFailed;
+    if (info.st_size < static_cast<off_t>(atLeast)) return FileRead::kFailed;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kFailed;
+    bytes->resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < bytes->size()) {
+        ssize_t got = read(fd, bytes->data() + done, bytes->size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            ok = got == 0;  // cut short since the stat: what is there is the file
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    close(fd);
+    bytes->resize(done);
+    return ok && done >= atLeast ? FileRead::kRead : FileRead::kFailed;
 }
 
 void SetError(std::string* error, const std::string& text) {
@@ -93,10 +114,9 @@ bool WriteBmk(const std::string& path, const std::vector<BookmarkEntry>& entries
 
 bool ReadBmk(const std::string& path, std::vector<BookmarkEntry>* entries) {
     entries->clear();
-    if (access(path.c_str(), F_OK) != 0) return errno == ENOENT;
     std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path, &bytes)) return false;
-    if (bytes.size() < static_cast<std::size_t>(kBookmarkHeaderSize)) return false;
+    FileRead read = ReadWholeFile(path, static_cast<std::size_t>(kBookmarkHeaderSize), &bytes);
+    if (read != FileRead::kRead) return read == FileRead::kMissing;
     int32_t count = GetInt(bytes, kCountOffset);
     if (count < 0 || count > kBookmarkCapacity) return false;
     std::size_t at = kBookmarkHeaderSize;
@@ -154,7 +174,7 @@ std::vector<unsigned char> EncodeThumbnail(int width, int height, uint32_t rgb, 
         evas_object_image_data_copy_set(image, pixels.data());
         evas_object_image_data_update_add(image, 0, 0, width, height);
         if (evas_object_image_save(image, templ.data(), nullptr, jpeg ? "quality=90" : "compress=6"))
-            ReadWholeFile(templ.data(), &encoded);
+            if (ReadWholeFile(templ.data(), 0, &encoded) != FileRead::kRead) encoded.clear();
         evas_object_del(image);
         ecore_evas_free(ee);
     }

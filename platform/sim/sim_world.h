@@ -79,7 +79,7 @@ void Record(Entry entry);
 // taken off; the whole text when it has no such prefix.
 std::string LogMessage(const Entry& entry);
 // Shorthand for a "call" entry.
-void RecordCall(const std::string& name, const std::string& args = std::string());
+void RecordCall(std::string name, std::string args = std::string());
 std::vector<Entry> Journal();
 std::size_t JournalSize();
 std::vector<Entry> JournalSince(std::size_t index);

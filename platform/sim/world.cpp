@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "sim_world.h"
@@ -12,25 +13,43 @@
 namespace vsim {
 namespace {
 
-// Ordered with a transparent comparison, so that names are looked up as
-// views without building a string for each.
 using FactMap = std::map<std::string, Values, std::less<>>;
-
-struct World {
-    std::mutex lock;
-    FactMap facts;
-    std::vector<Entry> journal;
-    bool echo = false;
-};
-
-World& TheWorld() {
-    static World* world = new World;  // lives as long as the process, also past static destruction
-    return *world;
-}
 
 FactMap& Defaults() {
     static auto* defaults = new FactMap;
     return *defaults;
+}
+
+// Every simulated call looks up several facts, so the facts in effect (set
+// ones over defaults) are also indexed by name. The keys view the names held
+// by the two maps, whose nodes never move.
+struct World {
+    std::mutex lock;
+    FactMap facts;
+    std::unordered_map<std::string_view, const Values*> inEffect;
+    std::vector<Entry> journal;
+    bool echo = false;
+
+    // The default for a name no longer set, when there is one. The entry is
+    // made again so that its key views the default's name, not the set one.
+    void IndexDefault(std::string_view name) {
+        inEffect.erase(name);
+        auto def = Defaults().find(name);
+        if (def != Defaults().end()) inEffect.emplace(def->first, &def->second);
+    }
+    void IndexDefaults() {
+        inEffect.clear();
+        for (const auto& fact : Defaults()) inEffect[fact.first] = &fact.second;
+    }
+};
+
+World& TheWorld() {
+    static World* world = [] {
+        auto* w = new World;  // lives as long as the process, also past static destruction
+        w->IndexDefaults();
+        return w;
+    }();
+    return *world;
 }
 
 // NAME.ret, in a buffer each thread reuses: every simulated call composes
@@ -45,12 +64,18 @@ std::string_view WithResult(std::string_view name) {
 }  // namespace
 
 DefaultFacts::DefaultFacts(std::initializer_list<std::pair<const char*, Values>> facts) {
-    for (const auto& fact : facts) Defaults()[fact.first] = fact.second;
+    World& w = TheWorld();
+    std::lock_guard<std::mutex> guard(w.lock);
+    for (const auto& fact : facts) {
+        auto def = Defaults().insert_or_assign(fact.first, fact.second).first;
+        if (w.facts.find(def->first) == w.facts.end()) w.inEffect[def->first] = &def->second;
+    }
 }
 
 void ResetWorld() {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
+    for (const auto& fact : w.facts) w.IndexDefault(fact.first);
     w.facts.clear();
     w.journal.clear();
 }
@@ -58,22 +83,24 @@ void ResetWorld() {
 void SetFact(const std::string& name, const Values& values) {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    w.facts[name] = values;
+    auto fact = w.facts.insert_or_assign(name, values).first;
+    w.inEffect[fact->first] = &fact->second;
 }
 
 void ClearFact(const std::string& name) {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    w.facts.erase(name);
+    auto fact = w.facts.find(name);
+    if (fact == w.facts.end()) return;
+    w.IndexDefault(name);
+    w.facts.erase(fact);
 }
 
 const Values* Fact(std::string_view name) {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    auto it = w.facts.find(name);
-    if (it != w.facts.end()) return &it->second;
-    auto def = Defaults().find(name);
-    return def == Defaults().end() ? nullptr : &def->second;
+    auto it = w.inEffect.find(name);
+    return it == w.inEffect.end() ? nullptr : it->second;
 }
 
 bool HasFact(std::string_view name) { return Fact(name) != nullptr; }
@@ -117,11 +144,15 @@ bool FactString(std::string_view name, std::size_t index, std::string* out) {
 }
 
 std::string FactFor(std::string_view call, std::string_view arg) {
-    std::string specific;
-    specific.reserve(call.size() + arg.size() + 2);
-    specific.append(call.data(), call.size()).append(1, '[').append(arg.data(), arg.size()).append(1, ']');
-    if (HasFact(specific) || HasFact(WithResult(specific))) return specific;
-    return std::string(call);
+    // NAME[ARG] and NAME[ARG].ret, composed in one buffer and looked up under one lock.
+    thread_local std::string specific;
+    specific.assign(call.data(), call.size()).append(1, '[').append(arg.data(), arg.size()).append("].ret");
+    std::string_view withResult(specific);
+    std::string_view bare = withResult.substr(0, withResult.size() - 4);
+    World& w = TheWorld();
+    std::lock_guard<std::mutex> guard(w.lock);
+    bool set = w.inEffect.count(bare) != 0 || w.inEffect.count(withResult) != 0;
+    return std::string(set ? bare : call);
 }
 
 bool OutInt(std::string_view name, std::size_t index, int* out) {
@@ -176,11 +207,11 @@ std::string LogMessage(const Entry& entry) {
     return entry.text.substr(close + 2);
 }
 
-void RecordCall(const std::string& name, const std::string& args) {
+void RecordCall(std::string name, std::string args) {
     Entry entry;
     entry.kind = "call";
-    entry.name = name;
-    entry.text = args;
+    entry.name = std::move(name);
+    entry.text = std::move(args);
     Record(std::move(entry));
 }
 

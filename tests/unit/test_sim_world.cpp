@@ -74,6 +74,20 @@ TEST_F(SimWorldTest, CallsAnswerFromTheMostSpecificFactThenTheDefault) {
     vconf_get_int("memory/pxv/state", &value);
     EXPECT_EQ(value, 0);
     EXPECT_EQ(vconf_get_int("some/other/key", &value), -1);
+
+    // Overridden defaults come back on a reset; names only ever set go away.
+    vsim::SetFact("vconf_get_int[memory/pxv/state]", {"4"});
+    vsim::SetFact("made_up_call", {"1"});
+    vsim::ClearFact("never_set_call");
+    vsim::ResetWorld();
+    vconf_get_int("memory/pxv/state", &value);
+    EXPECT_EQ(value, 0);
+    EXPECT_FALSE(vsim::HasFact("made_up_call"));
+    // Set again after a clear: the new values answer.
+    vsim::SetFact("made_up_call", {"5"});
+    vsim::ClearFact("made_up_call");
+    vsim::SetFact("made_up_call", {"6"});
+    EXPECT_EQ(vsim::FactIntOr("made_up_call", 0, -1), 6);
 }
 
 TEST_F(SimWorldTest, ResultsAndNumbersReadFromFacts) {
