@@ -7,13 +7,17 @@
 #   BUILD=/tmp/b OUT=/tmp/r bench/run.sh --benchmark_filter=KeyDecision
 #
 # Extra arguments go to every benchmark program. Run on a quiet machine: the
-# figures in real time include whatever else runs on the cores.
+# figures in real time include whatever else runs on the cores. Each program
+# runs pinned to one core (PIN, default 1; PIN= to let it move), since a
+# decision that moves between cores halfway costs half as much again.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD:-$root/build-bench}"
 out="${OUT:-$build/bench-results}"
 jobs="${JOBS:-2}"
+pin=()
+if [[ -n "${PIN-1}" ]] && command -v taskset >/dev/null; then pin=(taskset -c "${PIN-1}"); fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVANTRO_BENCH=ON -DVANTRO_RES_DIR="$build/res" >/dev/null
 cmake --build "$build" -j"$jobs" --target vantro_bench_keys vantro_bench_bookmark vantro_bench_viewer
@@ -31,12 +35,13 @@ export ELM_DISPLAY=buffer ELM_ACCEL=none ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACK
     echo "kernel: $(uname -r)"
     echo "compiler: $(c++ --version | head -1)"
     echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+    echo "pinned: ${pin[*]:-no}"
 } >"$out/machine.txt"
 
 # The pop-up's fallback thumbnail is found relative to the working directory.
 cd "$build"
 for name in keys bookmark viewer; do
-    "$build/bench/vantro_bench_$name" --benchmark_out="$out/$name.json" --benchmark_out_format=json "$@" \
+    "${pin[@]}" "$build/bench/vantro_bench_$name" --benchmark_out="$out/$name.json" --benchmark_out_format=json "$@" \
         2>"$out/$name.stderr" | tee "$out/$name.txt"
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$out/machine.txt"
