@@ -173,8 +173,9 @@ std::vector<unsigned char> EncodeThumbnail(int width, int height, uint32_t rgb, 
         evas_object_image_size_set(image, width, height);
         evas_object_image_data_copy_set(image, pixels.data());
         evas_object_image_data_update_add(image, 0, 0, width, height);
-        if (evas_object_image_save(image, templ.data(), nullptr, jpeg ? "quality=90" : "compress=6"))
-            if (ReadWholeFile(templ.data(), 0, &encoded) != FileRead::kRead) encoded.clear();
+        if (evas_object_image_save(image, templ.data(), nullptr, jpeg ? "quality=90" : "compress=6") &&
+            ReadWholeFile(templ.data(), 0, &encoded) != FileRead::kRead)
+            encoded.clear();
         evas_object_del(image);
         ecore_evas_free(ee);
     }

@@ -52,12 +52,15 @@ World& TheWorld() {
     return *world;
 }
 
+// A call's own result is the fact NAME followed by this.
+constexpr std::string_view kResultSuffix = ".ret";
+
 // NAME.ret, in a buffer each thread reuses: every simulated call composes
 // it, and it never outlives the look-up.
 std::string_view WithResult(std::string_view name) {
     thread_local std::string buffer;
     buffer.assign(name.data(), name.size());
-    buffer.append(".ret");
+    buffer.append(kResultSuffix.data(), kResultSuffix.size());
     return buffer;
 }
 
@@ -146,9 +149,10 @@ bool FactString(std::string_view name, std::size_t index, std::string* out) {
 std::string FactFor(std::string_view call, std::string_view arg) {
     // NAME[ARG] and NAME[ARG].ret, composed in one buffer and looked up under one lock.
     thread_local std::string specific;
-    specific.assign(call.data(), call.size()).append(1, '[').append(arg.data(), arg.size()).append("].ret");
+    specific.assign(call.data(), call.size()).append(1, '[').append(arg.data(), arg.size()).append(1, ']');
+    specific.append(kResultSuffix.data(), kResultSuffix.size());
     std::string_view withResult(specific);
-    std::string_view bare = withResult.substr(0, withResult.size() - 4);
+    std::string_view bare = withResult.substr(0, withResult.size() - kResultSuffix.size());
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
     bool set = w.inEffect.count(bare) != 0 || w.inEffect.count(withResult) != 0;
