@@ -63,6 +63,30 @@ std::vector<std::string> ArgsOf(const std::string& call) {
 
 bool LoggedOnSystem(const std::string& message) { return LoggedAt(message, LOG_ID_SYSTEM, DLOG_WARN); }
 
+int LogIndex(const std::string& message) {
+    std::vector<std::string> lines = LogMessages();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] == message) return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<std::string> CallNames() {
+    std::vector<std::string> names;
+    for (const vsim::Entry& e : EntriesOf("call")) names.push_back(e.name);
+    return names;
+}
+
+void SetCall(const std::string& fact, const vsim::Values& values, int ret) {
+    vsim::SetFact(fact, values);
+    vsim::SetFact(fact + ".ret", {std::to_string(ret)});
+}
+
+void SetFacts(const Facts& facts) {
+    for (const auto& f : facts) vsim::SetFact(f.first, f.second);
+}
+
+std::string FirstOr(const vsim::Values& values, const std::string& none) { return values.empty() ? none : values[0]; }
+
 void AdvanceMs(long long ms) { vclock::AdvanceAndRun(ms * 1000); }
 
 void SimTest::SetUp() {

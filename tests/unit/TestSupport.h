@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dlog.h"
@@ -30,6 +31,16 @@ int CallCount(const std::string& name);
 std::vector<std::string> ArgsOf(const std::string& call);
 // A line on the system log at warning priority, where state queries report.
 bool LoggedOnSystem(const std::string& message);
+// Position of the first log line with this message among the log lines, -1 when absent.
+int LogIndex(const std::string& message);
+// Names of the journaled calls, in order.
+std::vector<std::string> CallNames();
+// Sets a call's out values and its own result.
+void SetCall(const std::string& fact, const vsim::Values& values, int ret);
+using Facts = std::vector<std::pair<std::string, vsim::Values>>;
+void SetFacts(const Facts& facts);
+// The first value, or "-" when there is none (for naming table rows).
+std::string FirstOr(const vsim::Values& values, const std::string& none = "-");
 // Advances virtual time and runs the main loop.
 void AdvanceMs(long long ms);
 
