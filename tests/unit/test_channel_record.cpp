@@ -79,6 +79,13 @@ protected:
         vsim::ClearJournal();
         Prepare(&info);
     }
+    // The record of service 1002 with these line-up fields, freshly prepared.
+    Bytes Fill(const vsim::Values& fields) {
+        vsim::SetFact("IService::FindService[1002]", fields);
+        Prepare(&info);
+        EXPECT_EQ(mgr.GetChannelInfoByServiceId(info, 1002), 0);
+        return BytesOf(info);
+    }
     CPVRChannelMgr mgr;
     _pvr_file_info info;
 };
@@ -133,6 +140,8 @@ TEST(Ucs2Utf8Test, ConvertsBigEndianPairsWithinSizeMinusOne) {
         {{0x00, 'S', 0xD8, 0x00, 0x00, 'A'}, 16, "S", EILSEQ},                   // lone high surrogate
         {{0xDC, 0x00, 0x00, 'A'}, 16, "", EILSEQ},                               // lone low surrogate
         {{}, 16, "", 0},
+        {{0x00, 'A'}, 1, "", E2BIG},  // only room for the owner's terminator
+        {{0x00, 'A'}, 0, "", 0},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -151,13 +160,9 @@ TEST(Ucs2Utf8Test, ConvertsBigEndianPairsWithinSizeMinusOne) {
             EXPECT_TRUE(vtest::LogMessages().empty());
         }
     }
-}
-
-TEST(Ucs2Utf8Test, DegenerateBuffersWriteNothing) {
+    // No buffer on either side writes nothing.
     char out[4] = {9, 9, 9, 9};
     char in[2] = {0, 'A'};
-    CPVRChannelMgr::Ucs2Utf8(out, 1, in, 2);
-    CPVRChannelMgr::Ucs2Utf8(out, 0, in, 2);
     CPVRChannelMgr::Ucs2Utf8(nullptr, 4, in, 2);
     CPVRChannelMgr::Ucs2Utf8(out, 4, nullptr, 2);
     for (char c : out) EXPECT_EQ(c, 9);
@@ -219,82 +224,64 @@ TEST_F(ChannelRecordTest, CurrentChannelAnswersTheTvModeResultOrFails) {
     EXPECT_EQ(vtest::CallCount("IServiceGuide::GetPresentProgram"), 1);
 }
 
-TEST_F(ChannelRecordTest, ChannelNumberText) {
-    struct Row {
-        std::vector<std::string> fields;
+TEST_F(ChannelRecordTest, NumberTextAndVideoFactsOfAServiceById) {
+    const struct {
+        vsim::Values fields;
         const char* text;
-    };
-    // clang-format off
-    const Row rows[] = {
-        {{"13=5", "14=0"}, "5"},       {{"13=0", "14=0"}, "0-0"},   {{"13=11", "14=2"}, "11-2"},
-        {{}, "65535-65535"},           {{"13=0", "14=3"}, "0-3"},   {{"13=70000", "14=0"}, "4464"},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
+    } numbers[] = {{{"13=5", "14=0"}, "5"}, {{"13=0", "14=0"}, "0-0"}, {{"13=11", "14=2"}, "11-2"},
+                   {{}, "65535-65535"},     {{"13=0", "14=3"}, "0-3"}, {{"13=70000", "14=0"}, "4464"}};
+    for (const auto& row : numbers) {
         SCOPED_TRACE(row.text);
-        vsim::SetFact("IService::FindService[1002]", row.fields);
-        Prepare(&info);
-        ASSERT_EQ(mgr.GetChannelInfoByServiceId(info, 1002), 0);
-        Bytes r = BytesOf(info);
-        EXPECT_EQ(r.Text(514), row.text);
+        EXPECT_EQ(Fill(row.fields).Text(514), row.text);
     }
-}
+    const struct {
+        vsim::Values fields;
+        int videoType;
+        unsigned noVideo, pid;
+    } videos[] = {
+        {{"19=-1", "20=300"}, -1, 1, 0xA5A5A5A5u},  // no video: the pid is left alone
+        {{"19=0"}, 0, 0, 65535},
+        {{"19=27", "20=70000"}, 27, 0, 70000 & 0xFFFF},
+        {{"19=5", "20=0"}, 5, 0, 0},
+    };
+    for (const auto& row : videos) {
+        SCOPED_TRACE(row.videoType);
+        Bytes r = Fill(row.fields);
+        EXPECT_EQ(r.I32(6162), row.videoType);
+        EXPECT_EQ(r.U32(794), row.noVideo);
+        EXPECT_EQ(r.U32(798), row.pid);
+    }
+    EXPECT_EQ(Fill({"1=0x12349"}).U16(824), 0x2349u);  // low 16 bits of the channel type
 
-TEST_F(ChannelRecordTest, AbsentFieldsTakeTheirAbsentValues) {
-    vsim::SetFact("IService::FindService[1002]", {"12=", "16=x"});
-    ASSERT_EQ(mgr.GetChannelInfoByServiceId(info, 1002), 0);
-    Bytes r = BytesOf(info);
+    // Absent fields take their absent values.
+    vsim::ClearJournal();
+    Bytes r = Fill({"12=", "16=x"});
     EXPECT_EQ(r.U16(814), 65535u);
     EXPECT_EQ(r.U16(816), 65535u);
     EXPECT_EQ(r.U16(824), 65535u);
     EXPECT_EQ(r.I32(6162), -1);
     EXPECT_EQ(r.U32(794), 1u);
-    EXPECT_EQ(r.U32(798), 0xA5A5A5A5u);  // video_pid untouched
     EXPECT_EQ(r.I32(5600), 0);
     EXPECT_TRUE(Logged("the service id [18446744073709551615]"));
     EXPECT_EQ(vtest::EntriesOf("call").back().text, "18446744073709551615");
     EXPECT_TRUE(LoggedAt("tvs_api_wrapper | it's not video channel", LOG_ID_MAIN, DLOG_INFO));
-}
 
-TEST_F(ChannelRecordTest, VideoFacts) {
-    struct Row {
-        std::vector<std::string> fields;
-        int videoType;
-        unsigned noVideo, pid;
-    };
-    // clang-format off
-    const Row rows[] = {
-        {{"19=-1", "20=300"}, -1, 1, 0xA5A5A5A5u},
-        {{"19=0"}, 0, 0, 65535},
-        {{"19=27", "20=70000"}, 27, 0, 70000 & 0xFFFF},
-        {{"1=0x12349", "19=5", "20=0"}, 5, 0, 0},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.videoType);
-        vsim::SetFact("IService::FindService[1002]", row.fields);
-        Prepare(&info);
-        ASSERT_EQ(mgr.GetChannelInfoByServiceId(info, 1002), 0);
-        Bytes r = BytesOf(info);
-        EXPECT_EQ(r.I32(6162), row.videoType);
-        EXPECT_EQ(r.U32(794), row.noVideo);
-        EXPECT_EQ(r.U32(798), row.pid);
-    }
-    EXPECT_EQ(BytesOf(info).U16(824), 0x2349u);  // low 16 bits of the channel type
+    // An unknown service leaves the record as it was.
+    Prepare(&info);
+    Bytes before = BytesOf(info);
+    vsim::ClearJournal();
+    EXPECT_EQ(mgr.GetChannelInfoByServiceId(info, 4711), -1);
+    EXPECT_EQ(std::memcmp(BytesOf(info).b, before.b, kRecordSize), 0);
+    EXPECT_TRUE(LoggedAt("the service id is [4711]", LOG_ID_SYSTEM, DLOG_WARN));
+    EXPECT_EQ(vtest::CallCount("IServiceGuide::GetPresentProgram"), 0);
 }
 
 TEST_F(ChannelRecordTest, PlaceholdersComeFromTheCatalogue) {
-    vsim::SetFact("IService::FindService[1002]", {"1=9", "13=8", "14=0", "16="});
-    const struct {
-        const char* language;
-        const char* text;
-    } rows[] = {{"en", "No Title"}, {"de", "Kein Titel"}};
+    const struct { const char *language, *text; } rows[] = {{"en", "No Title"}, {"de", "Kein Titel"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.language);
         Language language(row.language);
-        Prepare(&info);
-        ASSERT_EQ(mgr.GetChannelInfoByServiceId(info, 1002), 0);
-        Bytes r = BytesOf(info);
+        Bytes r = Fill({"1=9", "13=8", "14=0", "16="});
         EXPECT_EQ(r.Text(2), row.text);
         EXPECT_EQ(r.Text(258), row.text);
         EXPECT_EQ(r.Text(514), "8");
@@ -302,46 +289,33 @@ TEST_F(ChannelRecordTest, PlaceholdersComeFromTheCatalogue) {
     }
 }
 
-TEST_F(ChannelRecordTest, LongAndBrokenNamesStayInsideTheirFields) {
+TEST_F(ChannelRecordTest, LongAndBrokenTextsStayInsideTheirFieldsAndKeepWhatConverted) {
     std::string e300;
     for (int i = 0; i < 150; ++i) e300 += "\xC3\xA9";  // 300 bytes of é
-    struct Row {
-        std::string field16;
-        std::string name;
+    const std::string a300(300, 'a');
+    const struct {
+        std::string field16, title;  // the name field and the guide's title ("u=" units)
+        std::string name, shownTitle;
+        int err;  // errno logged, 0 for none
+    } rows[] = {
+        {"16=" + a300, a300, a300.substr(0, 255), a300.substr(0, 255), E2BIG},
+        {"16=" + e300, e300, e300.substr(0, 254), e300.substr(0, 254), E2BIG},  // no half character
+        // A lone surrogate: the part before it.
+        {"16u=0053,D800,0041", "u=0047,006F,DFFF,006C", "S", "Go", EILSEQ},
+        {"16u=DC00", "Plain", "", "Plain", EILSEQ},
     };
-    // clang-format off
-    const Row rows[] = {
-        {"16=" + std::string(300, 'a'), std::string(255, 'a')},
-        {"16=" + e300, e300.substr(0, 254)},  // no half character
-        {"16u=0053,D800,0041", "S"},          // lone surrogate: the part before it
-        {"16u=DC00", ""},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name.size());
-        vsim::SetFact("IService::FindService[1002]", {row.field16});
-        bool raw = row.field16[2] == 'u';
-        if (raw)
-            vsim::ClearFact("IServiceGuide::GetPresentProgram[1002]");
-        else
-            vsim::SetFact("IServiceGuide::GetPresentProgram[1002]", {row.field16.substr(3)});
-        Prepare(&info);
-        ASSERT_EQ(mgr.GetChannelInfoByServiceId(info, 1002), 0);
-        Bytes r = BytesOf(info);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field16.substr(0, 20));
+        vsim::SetFact("IServiceGuide::GetPresentProgram[1002]", {row.title});
+        vsim::ClearJournal();
+        Bytes r = Fill({row.field16});
         EXPECT_EQ(r.Text(2), row.name);
         EXPECT_EQ(r.b[2 + 255], 0);
-        if (!raw) {
-            EXPECT_EQ(r.Text(258), row.name);
-        }
+        EXPECT_EQ(r.Text(258), row.shownTitle);
+        EXPECT_EQ(r.b[258 + 255], 0);
         EXPECT_TRUE(Logged("channel_name is [" + row.name + "]"));
+        EXPECT_TRUE(LoggedAt("iconv failed: " + std::to_string(row.err), LOG_ID_SYSTEM, DLOG_WARN));
     }
-}
-
-TEST_F(ChannelRecordTest, BrokenTitleUnitsKeepWhatConverted) {
-    vsim::SetFact("IServiceGuide::GetPresentProgram[1001]", {"u=0047,006F,DFFF,006C", "1", "2"});
-    mgr.GetCurrentChannelInfo(info);
-    EXPECT_EQ(BytesOf(info).Text(258), "Go");
-    EXPECT_TRUE(Logged("iconv failed: " + std::to_string(EILSEQ)));
 }
 
 TEST_F(ChannelRecordTest, ConversionHelpersToleratePlainData) {
@@ -361,19 +335,6 @@ TEST_F(ChannelRecordTest, ConversionHelpersToleratePlainData) {
                  "\xC3\x84"
                  "bcdef");
     EXPECT_TRUE(LoggedAt("title1 length 8 ", LOG_ID_MAIN, DLOG_WARN));
-}
-
-TEST_F(ChannelRecordTest, ServiceByIdUnknownLeavesTheRecord) {
-    Bytes before = BytesOf(info);
-    EXPECT_EQ(mgr.GetChannelInfoByServiceId(info, 4711), -1);
-    EXPECT_EQ(std::memcmp(BytesOf(info).b, before.b, kRecordSize), 0);
-    EXPECT_TRUE(LoggedAt("the service id is [4711]", LOG_ID_SYSTEM, DLOG_WARN));
-    EXPECT_EQ(vtest::CallCount("IServiceGuide::GetPresentProgram"), 0);
-
-    vsim::SetFact("IService::FindService[1002]", {"1=9", "13=8", "14=0", "16=Virtual Eight"});
-    EXPECT_EQ(mgr.GetChannelInfoByServiceId(info, 1002), 0);
-    EXPECT_EQ(BytesOf(info).Text(2), "Virtual Eight");
-    EXPECT_EQ(BytesOf(info).U16(824), 9u);
 }
 
 // ---- the channel under analysis -------------------------------------------------------
