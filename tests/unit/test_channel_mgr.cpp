@@ -16,18 +16,12 @@ using vtest::CallCount;
 using vtest::Logged;
 using vtest::LoggedAt;
 
-// Names of the journaled calls, in order.
-std::vector<std::string> CallNames() {
-    std::vector<std::string> names;
-    for (const vsim::Entry& e : vtest::EntriesOf("call")) names.push_back(e.name);
-    return names;
-}
+using vtest::CallNames;
 
 // Arguments of the first journaled call of this name.
 std::string ArgsOf(const std::string& call) {
-    for (const vsim::Entry& e : vtest::EntriesOf("call"))
-        if (e.name == call) return e.text;
-    return "(not called)";
+    std::vector<std::string> args = vtest::ArgsOf(call);
+    return args.empty() ? "(not called)" : args[0];
 }
 
 // Calls made to the TV service's objects (not the creation API).
@@ -96,20 +90,25 @@ TEST_F(ChannelMgrTest, FailedInitialisationKeepsTheInstanceAndIsNotRetried) {
     EXPECT_EQ(first->m_pServiceGuide, nullptr);
 }
 
-TEST_F(ChannelMgrTest, InitCreatesTheFourObjectsInOrderOfTheMainPicture) {
-    CPVRChannelMgr mgr;
-    EXPECT_EQ(mgr.m_pService, nullptr);
-    ASSERT_EQ(mgr.ChannelInit(), 0);
-    EXPECT_EQ(CallNames(),
-              (std::vector<std::string>{"TVServiceAPI::CreateService", "TVServiceAPI::CreateServiceNavigation",
-                                        "TVServiceAPI::CreateServiceGuide", "TVServiceAPI::CreateSourceControl"}));
-    EXPECT_EQ(ArgsOf("TVServiceAPI::CreateServiceNavigation"), "1,0");
-    EXPECT_EQ(ArgsOf("TVServiceAPI::CreateSourceControl"), "1,0");
-    EXPECT_NE(mgr.m_pService, nullptr);
-    EXPECT_NE(mgr.m_pServiceNavigation, nullptr);
-    EXPECT_NE(mgr.m_pServiceGuide, nullptr);
-    EXPECT_NE(mgr.m_pSourceControl, nullptr);
-    EXPECT_TRUE(LoggedAt("Init channel service succuss!", LOG_ID_MAIN, DLOG_WARN));
+TEST_F(ChannelMgrTest, InitCreatesTheFourObjectsInOrderAndTheDestructorKeepsThem) {
+    {
+        CPVRChannelMgr mgr;
+        EXPECT_TRUE(LoggedAt("Init CPVRChannelMgr", LOG_ID_MAIN, DLOG_WARN));
+        EXPECT_EQ(mgr.m_pService, nullptr);
+        ASSERT_EQ(mgr.ChannelInit(), 0);
+        EXPECT_EQ(CallNames(),
+                  (std::vector<std::string>{"TVServiceAPI::CreateService", "TVServiceAPI::CreateServiceNavigation",
+                                            "TVServiceAPI::CreateServiceGuide", "TVServiceAPI::CreateSourceControl"}));
+        EXPECT_EQ(ArgsOf("TVServiceAPI::CreateServiceNavigation"), "1,0");
+        EXPECT_EQ(ArgsOf("TVServiceAPI::CreateSourceControl"), "1,0");
+        EXPECT_NE(mgr.m_pService, nullptr);
+        EXPECT_NE(mgr.m_pServiceNavigation, nullptr);
+        EXPECT_NE(mgr.m_pServiceGuide, nullptr);
+        EXPECT_NE(mgr.m_pSourceControl, nullptr);
+        EXPECT_TRUE(LoggedAt("Init channel service succuss!", LOG_ID_MAIN, DLOG_WARN));
+        vsim::ClearJournal();
+    }
+    EXPECT_TRUE(LoggedAt("Finish CPVRChannelMgr", LOG_ID_MAIN, DLOG_WARN));
     EXPECT_EQ(CallCount("TVServiceAPI::Destroy"), 0);
 }
 
@@ -152,17 +151,6 @@ TEST_F(ChannelMgrTest, InitStopsAtEachFailingStepAndReleasesEverything) {
     }
 }
 
-TEST_F(ChannelMgrTest, DestructorLogsAndKeepsTheServiceObjects) {
-    {
-        CPVRChannelMgr mgr;
-        EXPECT_TRUE(LoggedAt("Init CPVRChannelMgr", LOG_ID_MAIN, DLOG_WARN));
-        mgr.ChannelInit();
-        vsim::ClearJournal();
-    }
-    EXPECT_TRUE(LoggedAt("Finish CPVRChannelMgr", LOG_ID_MAIN, DLOG_WARN));
-    EXPECT_EQ(CallCount("TVServiceAPI::Destroy"), 0);
-}
-
 // ---- look-ups by service id ----------------------------------------------------
 
 TEST_F(ChannelMgrTest, LookupsByServiceIdDecideWithTheirOwnDefaults) {
@@ -197,7 +185,7 @@ TEST_F(ChannelMgrTest, LookupsByServiceIdDecideWithTheirOwnDefaults) {
     }
 }
 
-TEST_F(ChannelMgrTest, LookupsAskForTheirFieldAndLogTheirDecision) {
+TEST_F(ChannelMgrTest, LookupsAskForTheirFieldAndLogTheirDecisionOrTheMissingService) {
     vsim::SetFact("IService::FindService[2002]", {"1=0", "19=2", "27=1"});
     CPVRChannelMgr* mgr = Ready();
 
@@ -223,11 +211,8 @@ TEST_F(ChannelMgrTest, LookupsAskForTheirFieldAndLogTheirDecision) {
     EXPECT_EQ(ArgsOf("IService::FindService"), "fetch=27 where=12:2002 max=1");
     EXPECT_TRUE(Logged("Host Controller Is Active."));
     EXPECT_EQ(vtest::LogMessages().size(), 1u);  // no first line for this one
-}
 
-TEST_F(ChannelMgrTest, NotFoundAndAudioOnlyLines) {
     vsim::SetFact("IService::FindService[2001]", {"19=-1", "27=0", "22=0"});
-    CPVRChannelMgr* mgr = Ready();
     EXPECT_TRUE(mgr->IsAudioOnlyChannel(2001));
     EXPECT_TRUE(LoggedAt("the channel is audio only  channel", LOG_ID_MAIN, DLOG_INFO));
     EXPECT_TRUE(LoggedAt("the channel is audio only channel, service id is [2001]", LOG_ID_SYSTEM, DLOG_WARN));
@@ -299,11 +284,11 @@ TEST_F(ChannelMgrTest, CurrentServiceIdAndItsFailures) {
     EXPECT_EQ(CallCount("IServiceNavigation::GetCurrentServiceInfo"), 0);
 }
 
-TEST_F(ChannelMgrTest, TvModeQueries) {
+TEST_F(ChannelMgrTest, TvModeQueriesAndTheCurrentServiceData) {
     CPVRChannelMgr* mgr = Ready();
-    vsim::SetFact("IServiceNavigation::GetTvMode[1,0]", {"4", "2"});
-    vsim::SetFact("IServiceNavigation::GetTvMode[1,0].ret", {"3"});
+    vtest::SetCall("IServiceNavigation::GetTvMode[1,0]", {"4", "2"}, 3);
     TSTvMode mode;
+    TCServiceData data;
     EXPECT_EQ(mgr->GetCurrentTvMode(mode), 3);
     EXPECT_EQ(mode.mode, 4);
     EXPECT_EQ(mode.subMode, 2);
@@ -319,13 +304,9 @@ TEST_F(ChannelMgrTest, TvModeQueries) {
     navigation = 9;
     EXPECT_EQ(mgr->m_GetTVmModes(mode, &navigation), -1);
     EXPECT_EQ(navigation, 9);
-}
 
-TEST_F(ChannelMgrTest, CurrentServiceDataGoesOnWhateverTheModeAnswered) {
-    CPVRChannelMgr* mgr = Ready();
-    vsim::SetFact("IServiceNavigation::GetTvMode", {});
-    vsim::SetFact("IServiceNavigation::GetTvMode.ret", {"-2"});
-    TCServiceData data;
+    // The current service data goes on whatever the mode answered.
+    vtest::SetCall("IServiceNavigation::GetTvMode[1,0]", {}, -2);
     EXPECT_EQ(mgr->GetCurrentServiceData(data), 0);
     EXPECT_TRUE(LoggedAt("ret is :-2", LOG_ID_MAIN, DLOG_WARN));
     EXPECT_EQ(ArgsOf("IServiceNavigation::GetCurrentServiceInfo"), "1,0 mode=-1,-1 fetch=");
