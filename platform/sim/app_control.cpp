@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app_control.h"
 #include "aul.h"
@@ -39,7 +40,7 @@ void RecordLaunch(const std::string& appId, const vsim::Extras& extras, const ch
         if (!entry.text.empty()) entry.text += ' ';
         entry.text += extra.first + "=\"" + extra.second + "\"";
     }
-    vsim::Record(entry);
+    vsim::Record(std::move(entry));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Content-analysis service: each answer is the fact's value, every call journaled.
 #include <string>
+#include <string_view>
 
 #include "casv.h"
 #include "sim_world.h"
@@ -12,7 +13,7 @@ const vsim::DefaultFacts kDefaults({
     {"CASV_IsAnalysisEngineRunning", {"0"}},
 });
 
-int Answer(const std::string& fact) { return static_cast<int>(vsim::FactIntOr(fact, 0, 0)); }
+int Answer(std::string_view fact) { return static_cast<int>(vsim::FactIntOr(fact, 0, 0)); }
 
 }  // namespace
 

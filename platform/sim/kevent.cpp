@@ -1,6 +1,7 @@
 // The viewer's key-event service: handlers by kind and priority.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim_world.h"
@@ -41,10 +42,14 @@ namespace vsim {
 int DispatchKeyEvent(int kind, void* eventRecord, const char* label) {
     // Copy first: a handler may add or remove handlers while it runs.
     std::vector<Handler> offered;
+    offered.reserve(TheService().handlers.size());
     for (const Handler& h : TheService().handlers)
         if (h.kind == kind) offered.push_back(h);
-    std::stable_sort(offered.begin(), offered.end(),
-                     [](const Handler& a, const Handler& b) { return a.priority < b.priority; });
+    // Handlers are kept in the order they were added, which is also the order
+    // of their ids: equal priorities are offered first come, first served.
+    std::sort(offered.begin(), offered.end(), [](const Handler& a, const Handler& b) {
+        return a.priority != b.priority ? a.priority < b.priority : a.id < b.id;
+    });
     int verdict = 1;
     for (const Handler& h : offered) {
         bool stillThere = std::any_of(TheService().handlers.begin(), TheService().handlers.end(),
@@ -58,9 +63,12 @@ int DispatchKeyEvent(int kind, void* eventRecord, const char* label) {
     Entry entry;
     entry.kind = "key";
     entry.name = label ? label : "(null)";
-    entry.text = std::string(KindName(kind)) + " " + entry.name + " " + (verdict == 0 ? "consumed" : "returned");
+    entry.text.append(KindName(kind))
+        .append(1, ' ')
+        .append(entry.name)
+        .append(verdict == 0 ? " consumed" : " returned");
     entry.verdict = verdict;
-    Record(entry);
+    Record(std::move(entry));
     return verdict;
 }
 
@@ -80,8 +88,7 @@ extern "C" {
 
 tv_viewer_kevent_h tv_viewer_kevent_init(const char* client_name) {
     vsim::RecordCall("tv_viewer_kevent_init", client_name ? client_name : "(null)");
-    std::string answer;
-    if (vsim::FactString("tv_viewer_kevent_init", 0, &answer) && answer == "null") return nullptr;
+    if (vsim::FactIs("tv_viewer_kevent_init", 0, "null")) return nullptr;
     auto* client = new tv_viewer_kevent_s{client_name ? client_name : ""};
     TheService().clients.push_back(client);
     return client;

@@ -1,6 +1,8 @@
 // PVR service: answers from the world, requests into the journal.
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bookmark_writer.h"
@@ -41,20 +43,21 @@ std::vector<Callback>& Callbacks() {
 std::string Id(unsigned long long id) { return std::to_string(id); }
 
 // A request the service acts on: journaled as "pvr" beside its "call".
-int Request(const std::string& call, const std::string& args, int fallback = PS_CALL_METHOD_SUCCESS) {
-    vsim::RecordCall(call, args);
+int Request(std::string_view call, const std::string& args, int fallback = PS_CALL_METHOD_SUCCESS) {
     vsim::Entry entry;
     entry.kind = "pvr";
     entry.name = call;
     entry.text = args;
-    vsim::Record(entry);
+    vsim::RecordCall(entry.name, entry.text);
+    vsim::Record(std::move(entry));
     return vsim::CallResult(call, fallback);
 }
 
 // A query with one argument-dependent fact.
-std::string Query(const std::string& call, const std::string& arg) {
-    vsim::RecordCall(call, arg);
-    return vsim::FactFor(call, arg);
+std::string Query(std::string_view call, std::string arg) {
+    std::string fact = vsim::FactFor(call, arg);
+    vsim::RecordCall(std::string(call), std::move(arg));
+    return fact;
 }
 
 }  // namespace
@@ -74,7 +77,7 @@ int DeliverPvrResult(int method, int result) {
     entry.kind = "note";
     entry.name = "pvr-result";
     entry.text = std::to_string(method) + " " + std::to_string(result);
-    Record(entry);
+    Record(std::move(entry));
 
     std::vector<Callback> reached = Callbacks();
     for (const Callback& cb : reached) cb.callback(unaligned, cb.userData);

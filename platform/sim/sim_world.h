@@ -38,6 +38,10 @@ void ClearFact(const std::string& name);
 // The fact as set, else its default; null when neither exists.
 const Values* Fact(std::string_view name);
 bool HasFact(std::string_view name);
+// The fact NAME or its result NAME.ret is in effect: the call has an answer.
+bool HasFactOrResult(std::string_view name);
+// Value `index` of the fact is exactly `value` (for example "null").
+bool FactIs(std::string_view name, std::size_t index, std::string_view value);
 // Value `index` of the fact as an integer (decimal, or hex with 0x).
 bool FactInt(std::string_view name, std::size_t index, long long* out);
 long long FactIntOr(std::string_view name, std::size_t index, long long fallback);

@@ -24,7 +24,7 @@ bool Lookup(const char* call, system_info_key_e key, std::string* fact) {
     std::string arg = std::to_string(key);
     vsim::RecordCall(call, arg);
     *fact = vsim::FactFor(call, arg);
-    return vsim::HasFact(*fact) || vsim::HasFact(*fact + ".ret");
+    return vsim::HasFactOrResult(*fact);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -171,10 +172,7 @@ std::string Describe(const TCCriteriaHelper& criteria) {
 
 std::string ProfileWindow(int profile, int window) { return std::to_string(profile) + "," + std::to_string(window); }
 
-bool IsNull(const std::string& fact) {
-    std::string value;
-    return vsim::FactString(fact, 0, &value) && value == kNull;
-}
+bool IsNull(std::string_view fact) { return vsim::FactIs(fact, 0, kNull); }
 
 // ---- the objects -----------------------------------------------------------
 
@@ -343,7 +341,7 @@ T* PerProfile(std::map<std::string, std::unique_ptr<T>>& slots, const std::strin
 
 // A creation call: journaled, the object handed out unless its fact says null.
 template <typename I, typename Make>
-int Create(const std::string& call, const std::string& pw, I** out, Make make) {
+int Create(const char* call, const std::string& pw, I** out, Make make) {
     vsim::RecordCall(call, pw);
     std::string fact = pw.empty() ? call : vsim::FactFor(call, pw);
     if (out && !IsNull(fact)) *out = make();

@@ -30,8 +30,7 @@ extern "C" {
 
 Evas_Object* ug_get_window(void) {
     vsim::RecordCall("ug_get_window");
-    std::string answer;
-    if (vsim::FactString("ug_get_window", 0, &answer) && answer == "null") return nullptr;
+    if (vsim::FactIs("ug_get_window", 0, "null")) return nullptr;
     return Window();
 }
 

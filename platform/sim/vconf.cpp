@@ -25,7 +25,7 @@ int Read(const char* call, const char* key, int* value) {
     std::string name = key ? key : "(null)";
     vsim::RecordCall(call, name);
     std::string fact = vsim::FactFor(call, name);
-    if (!vsim::HasFact(fact) && !vsim::HasFact(fact + ".ret")) return kMissing;
+    if (!vsim::HasFactOrResult(fact)) return kMissing;
     // The value is written whenever the fact has one, also with a failing
     // result: callers must not trust it then.
     vsim::OutInt(fact, 0, value);

@@ -108,6 +108,13 @@ const Values* Fact(std::string_view name) {
 
 bool HasFact(std::string_view name) { return Fact(name) != nullptr; }
 
+bool HasFactOrResult(std::string_view name) { return HasFact(name) || HasFact(WithResult(name)); }
+
+bool FactIs(std::string_view name, std::size_t index, std::string_view value) {
+    const Values* values = Fact(name);
+    return values && index < values->size() && (*values)[index] == value;
+}
+
 bool ParseInt(const std::string& text, long long* out) {
     if (text.empty()) return false;
     const char* begin = text.c_str();

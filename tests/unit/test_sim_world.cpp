@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "VantroLog.h"
 #include "dlog.h"
 #include "sim_world.h"
 #include "vconf.h"
@@ -42,6 +43,26 @@ TEST_F(SimWorldTest, LogLinesAreJournaledWholeAtAnyLength) {
     std::size_t before = vsim::JournalSize();
     EXPECT_EQ(__dlog_print(LOG_ID_MAIN, DLOG_INFO, "TAG", nullptr), -1);
     EXPECT_EQ(vsim::JournalSize(), before);
+}
+
+// The gadget's lines carry the file, function and line of their own site,
+// each time, whatever the site logged before.
+TEST_F(SimWorldTest, GadgetLinesAreHeadedByTheirSite) {
+    auto site = [](int n) { VLOG_INFO("first site %d", n); };
+    const std::string firstLine = std::to_string(__LINE__ - 1);
+    for (int n : {1, 2}) {
+        site(n);
+        EXPECT_EQ(LastLogText(), "test_sim_world.cpp: operator()(" + firstLine + ") > [APP][operator():" + firstLine +
+                                     "] first site " + std::to_string(n));
+    }
+    VLOG_SYS("second site");
+    const std::string secondLine = std::to_string(__LINE__ - 1);
+    EXPECT_EQ(LastLogText(),
+              "test_sim_world.cpp: TestBody(" + secondLine + ") > [APP][TestBody:" + secondLine + "] second site");
+    vsim::Entry last = vsim::Journal().back();
+    EXPECT_EQ(last.name, "PVR_UIG_SPT");
+    EXPECT_EQ(last.logId, LOG_ID_SYSTEM);
+    EXPECT_EQ(last.priority, DLOG_WARN);
 }
 
 TEST_F(SimWorldTest, CallsAnswerFromTheMostSpecificFactThenTheDefault) {
@@ -104,6 +125,10 @@ TEST_F(SimWorldTest, ResultsAndNumbersReadFromFacts) {
     EXPECT_FALSE(vsim::OutLong("made_up_call", 2, &bad));
     EXPECT_FALSE(vsim::OutLong("made_up_call", 3, &bad));
     EXPECT_EQ(bad, 99);
+    EXPECT_TRUE(vsim::FactIs("made_up_call", 2, "twelve"));
+    EXPECT_FALSE(vsim::FactIs("made_up_call", 2, "twelv"));
+    EXPECT_FALSE(vsim::FactIs("made_up_call", 3, ""));
+    EXPECT_FALSE(vsim::FactIs("never_set_call", 0, ""));
 }
 
 }  // namespace
