@@ -20,48 +20,71 @@ FactMap& Defaults() {
     return *defaults;
 }
 
+// A call's own result is the fact NAME followed by this.
+constexpr std::string_view kResultSuffix = ".ret";
+
+// The call a fact answers for: NAME for both NAME and NAME.ret.
+std::string_view CallOf(std::string_view name) {
+    bool result = name.size() >= kResultSuffix.size() &&
+                  name.compare(name.size() - kResultSuffix.size(), kResultSuffix.size(), kResultSuffix) == 0;
+    return result ? name.substr(0, name.size() - kResultSuffix.size()) : name;
+}
+
+bool IsResultName(std::string_view name) { return CallOf(name).size() != name.size(); }
+
+// What answers one call: its values and its result, each set or default.
+struct Answers {
+    const Values* values = nullptr;
+    const Values* result = nullptr;
+};
+
 // Every simulated call looks up several facts, so the facts in effect (set
-// ones over defaults) are also indexed by name. The keys view the names held
-// by the two maps, whose nodes never move.
+// ones over defaults) are also indexed by call, values and result in one
+// entry. The keys view names held by the two maps, whose nodes never move.
 struct World {
     std::mutex lock;
     FactMap facts;
-    std::unordered_map<std::string_view, const Values*> inEffect;
+    std::unordered_map<std::string_view, Answers> inEffect;
     std::vector<Entry> journal;
     bool echo = false;
 
-    // The default for a name no longer set, when there is one. The entry is
-    // made again so that its key views the default's name, not the set one.
-    void IndexDefault(std::string_view name) {
-        inEffect.erase(name);
+    // The fact in effect for a name: set, else default; with the name it is held under.
+    const FactMap::value_type* InEffect(const std::string& name) const {
+        auto set = facts.find(name);
+        if (set != facts.end()) return &*set;
         auto def = Defaults().find(name);
-        if (def != Defaults().end()) inEffect.emplace(def->first, &def->second);
+        return def != Defaults().end() ? &*def : nullptr;
     }
-    void IndexDefaults() {
-        inEffect.clear();
-        for (const auto& fact : Defaults()) inEffect[fact.first] = &fact.second;
+
+    // Builds the call's entry again from the maps. Whoever removes a fact
+    // drops the entry first, since its key may view the name being removed.
+    void Reindex(std::string_view call) {
+        inEffect.erase(call);
+        std::string name(call);
+        const FactMap::value_type* values = InEffect(name);
+        const FactMap::value_type* result = InEffect(name.append(kResultSuffix.data(), kResultSuffix.size()));
+        if (!values && !result) return;
+        std::string_view key = values ? std::string_view(values->first) : CallOf(result->first);
+        inEffect.emplace(key, Answers{values ? &values->second : nullptr, result ? &result->second : nullptr});
+    }
+
+    Answers Find(std::string_view call) const {
+        auto it = inEffect.find(call);
+        return it == inEffect.end() ? Answers{} : it->second;
     }
 };
 
 World& TheWorld() {
     static World* world = [] {
         auto* w = new World;  // lives as long as the process, also past static destruction
-        w->IndexDefaults();
+        for (const auto& fact : Defaults()) w->Reindex(CallOf(fact.first));
         return w;
     }();
     return *world;
 }
 
-// A call's own result is the fact NAME followed by this.
-constexpr std::string_view kResultSuffix = ".ret";
-
-// NAME.ret, in a buffer each thread reuses: every simulated call composes
-// it, and it never outlives the look-up.
-std::string_view WithResult(std::string_view name) {
-    thread_local std::string buffer;
-    buffer.assign(name.data(), name.size());
-    buffer.append(kResultSuffix.data(), kResultSuffix.size());
-    return buffer;
+bool ParseFirst(const Values* values, std::size_t index, long long* out) {
+    return values && index < values->size() && ParseInt((*values)[index], out);
 }
 
 }  // namespace
@@ -71,23 +94,28 @@ DefaultFacts::DefaultFacts(std::initializer_list<std::pair<const char*, Values>>
     std::lock_guard<std::mutex> guard(w.lock);
     for (const auto& fact : facts) {
         auto def = Defaults().insert_or_assign(fact.first, fact.second).first;
-        if (w.facts.find(def->first) == w.facts.end()) w.inEffect[def->first] = &def->second;
+        w.Reindex(CallOf(def->first));
     }
 }
 
 void ResetWorld() {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    for (const auto& fact : w.facts) w.IndexDefault(fact.first);
+    std::vector<std::string> calls;
+    for (const auto& fact : w.facts) {
+        calls.emplace_back(CallOf(fact.first));
+        w.inEffect.erase(calls.back());
+    }
     w.facts.clear();
+    for (const std::string& call : calls) w.Reindex(call);
     w.journal.clear();
 }
 
 void SetFact(const std::string& name, const Values& values) {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    auto fact = w.facts.insert_or_assign(name, values).first;
-    w.inEffect[fact->first] = &fact->second;
+    w.facts.insert_or_assign(name, values);
+    w.Reindex(CallOf(name));
 }
 
 void ClearFact(const std::string& name) {
@@ -95,20 +123,27 @@ void ClearFact(const std::string& name) {
     std::lock_guard<std::mutex> guard(w.lock);
     auto fact = w.facts.find(name);
     if (fact == w.facts.end()) return;
-    w.IndexDefault(name);
+    std::string call(CallOf(name));
+    w.inEffect.erase(call);
     w.facts.erase(fact);
+    w.Reindex(call);
 }
 
 const Values* Fact(std::string_view name) {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    auto it = w.inEffect.find(name);
-    return it == w.inEffect.end() ? nullptr : it->second;
+    Answers answers = w.Find(CallOf(name));
+    return IsResultName(name) ? answers.result : answers.values;
 }
 
 bool HasFact(std::string_view name) { return Fact(name) != nullptr; }
 
-bool HasFactOrResult(std::string_view name) { return HasFact(name) || HasFact(WithResult(name)); }
+bool HasFactOrResult(std::string_view name) {
+    World& w = TheWorld();
+    std::lock_guard<std::mutex> guard(w.lock);
+    Answers answers = w.Find(name);
+    return answers.values || answers.result;
+}
 
 bool FactIs(std::string_view name, std::size_t index, std::string_view value) {
     const Values* values = Fact(name);
@@ -135,11 +170,7 @@ bool ParseInt(const std::string& text, long long* out) {
     return true;
 }
 
-bool FactInt(std::string_view name, std::size_t index, long long* out) {
-    const Values* values = Fact(name);
-    if (!values || index >= values->size()) return false;
-    return ParseInt((*values)[index], out);
-}
+bool FactInt(std::string_view name, std::size_t index, long long* out) { return ParseFirst(Fact(name), index, out); }
 
 long long FactIntOr(std::string_view name, std::size_t index, long long fallback) {
     long long value;
@@ -154,16 +185,12 @@ bool FactString(std::string_view name, std::size_t index, std::string* out) {
 }
 
 std::string FactFor(std::string_view call, std::string_view arg) {
-    // NAME[ARG] and NAME[ARG].ret, composed in one buffer and looked up under one lock.
+    // NAME[ARG], composed in a buffer each thread reuses.
     thread_local std::string specific;
     specific.assign(call.data(), call.size()).append(1, '[').append(arg.data(), arg.size()).append(1, ']');
-    specific.append(kResultSuffix.data(), kResultSuffix.size());
-    std::string_view withResult(specific);
-    std::string_view bare = withResult.substr(0, withResult.size() - kResultSuffix.size());
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    bool set = w.inEffect.count(bare) != 0 || w.inEffect.count(withResult) != 0;
-    return std::string(set ? bare : call);
+    return std::string(w.inEffect.count(specific) != 0 ? std::string_view(specific) : call);
 }
 
 bool OutInt(std::string_view name, std::size_t index, int* out) {
@@ -188,7 +215,14 @@ bool OutULong(std::string_view name, std::size_t index, unsigned long long* out)
 }
 
 int CallResult(std::string_view call, int fallback) {
-    return static_cast<int>(FactIntOr(WithResult(call), 0, fallback));
+    World& w = TheWorld();
+    const Values* result;
+    {
+        std::lock_guard<std::mutex> guard(w.lock);
+        result = w.Find(call).result;
+    }
+    long long value;
+    return ParseFirst(result, 0, &value) ? static_cast<int>(value) : fallback;
 }
 
 std::vector<std::string> FactNames() {

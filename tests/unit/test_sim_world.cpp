@@ -129,6 +129,19 @@ TEST_F(SimWorldTest, ResultsAndNumbersReadFromFacts) {
     EXPECT_FALSE(vsim::FactIs("made_up_call", 2, "twelv"));
     EXPECT_FALSE(vsim::FactIs("made_up_call", 3, ""));
     EXPECT_FALSE(vsim::FactIs("never_set_call", 0, ""));
+
+    // A call's values and result come and go apart from each other.
+    vsim::SetFact("made_up_call.ret", {"7"});
+    vsim::ClearFact("made_up_call");
+    EXPECT_FALSE(vsim::HasFact("made_up_call"));
+    EXPECT_EQ(vsim::CallResult("made_up_call", 0), 7);
+    EXPECT_TRUE(vsim::HasFactOrResult("made_up_call"));
+    EXPECT_EQ(vsim::FactFor("made_up_call", "x"), "made_up_call");
+    vsim::SetFact("made_up_call[x].ret", {"3"});
+    EXPECT_EQ(vsim::FactFor("made_up_call", "x"), "made_up_call[x]");
+    vsim::ClearFact("made_up_call.ret");
+    EXPECT_FALSE(vsim::HasFactOrResult("made_up_call"));
+    EXPECT_EQ(vsim::CallResult("made_up_call", -9), -9);
 }
 
 }  // namespace
