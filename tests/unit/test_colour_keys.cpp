@@ -9,7 +9,7 @@ namespace {
 
 using namespace ktest;
 
-using Facts = std::vector<std::pair<std::string, vsim::Values>>;
+using vtest::Facts;
 
 const char* const kSportsOff = "sports mode is off!";
 const char* const kVirtual = "virtual channel, not process A/B/C key.";
@@ -87,15 +87,10 @@ const Row kRows[] = {
      true, {"nPipOnOff = 0", "Before enter zoom, calls svc_pvr_play_pause_by_service_id api.bRet = [1]"}, {kRedNA}},
 
     // ---- green
-    {"green, sports mode off", K::KEY_GREEN_T, {{"svc_pvr_is_sports_mode", {"0"}}}, false, false, 0, {}, {}, {},
-     false, {kSportsOff}, {}},
-    {"green, virtual channel", K::KEY_GREEN_T, kVirtualChannel, false, false, 0, {}, {}, {}, false, {kVirtual}, {}},
     {"green, zoom on screen, ahead of the lock", K::KEY_GREEN_T, {kNoRecording, kLocked}, true, false, 1, {}, {}, {},
      false, {kZoomSwallows}, {"Is parent locked."}},
     {"green, lock, ahead of audio-only and the recording", K::KEY_GREEN_T, {kNoRecording, kLocked, kAudioOnly}, false,
      false, 1, {kNA}, {}, {}, false, {"Is parent locked.", kNotSupported}, {kAudioLive, kGreenNotRecording}},
-    {"green, audio-only", K::KEY_GREEN_T, {kAudioOnly}, false, false, 1, {kNA}, {}, {}, false,
-     {kAudioLive, kNotSupported}, {}},
     {"green, audio-only on AV, ahead of the AV highlight test", K::KEY_GREEN_T,
      With(kAVWithoutHighlight, {"svc_pvr_is_audio_only_channel[4294967294]", {"1"}}), false, false, 1, {kNA}, {}, {},
      false, {"svc_pvr_is_audio_only_channel return RESULT_TRUE. lluLiveServiceID is [4294967294].", kNotSupported},
@@ -114,17 +109,8 @@ const Row kRows[] = {
       "Failed to set bookmark!"}, {}},
 
     // ---- yellow: none of these starts the wait that blocks green
-    {"yellow, sports mode off", K::KEY_YELLOW_T, {{"svc_pvr_is_sports_mode", {"0"}}}, false, false, 0, {}, {}, {},
-     false, {kSportsOff}, {}},
-    {"yellow, virtual channel", K::KEY_YELLOW_T, kVirtualChannel, false, false, 0, {}, {}, {}, false, {kVirtual}, {}},
-    {"yellow, zoom on screen, ahead of the channel checks", K::KEY_YELLOW_T, {kAudioOnly}, true, false, 1, {}, {}, {},
-     false, {kZoomSwallows}, {kNotSupported}},
     {"yellow, audio-only, ahead of the recording", K::KEY_YELLOW_T, {kNoRecording, kAudioOnly}, false, false, 1, {kNA},
      {}, {}, false, {kAudioLive, kNotSupported}, {kYellowNotRecording}},
-    {"yellow, parental lock", K::KEY_YELLOW_T, {kLocked}, false, false, 1, {kNA}, {}, {}, false,
-     {"Is parent locked.", kNotSupported}, {}},
-    {"yellow, AV without highlights", K::KEY_YELLOW_T, kAVWithoutHighlight, false, false, 1, {kNA}, {}, {}, false,
-     {"your tv doesnot support Highlight in AV.", kNotSupported}, {}},
     {"yellow, only time-shifting: offer to record", K::KEY_YELLOW_T, {kNoRecording, kTimeshift}, false, false, 1,
      {ToRecorder("key_video_recorder_turned_on")}, {}, {}, false,
      {kYellowNotRecording, "Launch PVR_RECORDER_PACKAGE app, send [key_video_recorder_turned_on] key to it."},
@@ -144,8 +130,7 @@ class ColourKeysTest : public KeyTest {};
 TEST_F(ColourKeysTest, RefusalsInTheOrderOfTheChecks) {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
-        vsim::ResetWorld();
-        vsim::SetWindow(vtest::Window());
+        ResetWorld();
         SportsMode(true);
         Recording(true);
         Eligible(true);
