@@ -4,9 +4,11 @@
 
 namespace {
 
-class ManagerObjectTest : public ktest::KeyTest {};
+using namespace ktest;
 
-TEST_F(ManagerObjectTest, SingletonIsClearedWithTheObject) {
+class ManagerObjectTest : public KeyTest {};
+
+TEST_F(ManagerObjectTest, SingletonIsClearedWithTheObjectAndCreateStartsTheClocks) {
     EXPECT_EQ(CSportsUGMgr::Get(), mgr);
     EXPECT_TRUE(mgr->FlagCreate());
     EXPECT_NE(mgr->GetBaseLayout(), nullptr);
@@ -17,16 +19,10 @@ TEST_F(ManagerObjectTest, SingletonIsClearedWithTheObject) {
     EXPECT_FALSE(CSportsUGAPI::IsSportsmodeUGShow());
     ASSERT_NE(CSportsUGMgr::pSportsUGMgr, nullptr);
     EXPECT_FALSE(CSportsUGMgr::pSportsUGMgr->FlagCreate());
-    mgr = CSportsUGMgr::Get();
-    ASSERT_TRUE(mgr->Create(vtest::Window(), nullptr));
-}
 
-TEST_F(ManagerObjectTest, CreateStartsServicesAndDebounceClocksAtCreation) {
-    mgr->Destroy();
-    delete mgr;
+    mgr = CSportsUGMgr::Get();
     vsim::ClearJournal();
     vtest::AdvanceMs(1234);
-    mgr = CSportsUGMgr::Get();
     timeval before;
     gettimeofday(&before, nullptr);
     ASSERT_TRUE(mgr->Create(vtest::Window(), nullptr));
@@ -39,42 +35,38 @@ TEST_F(ManagerObjectTest, CreateStartsServicesAndDebounceClocksAtCreation) {
     EXPECT_EQ(vtest::CallCount("svc_pvr_service_init"), 1);
 }
 
-TEST_F(ManagerObjectTest, ResultMessageCarriesExactlyOnePair) {
+TEST_F(ManagerObjectTest, ResultMessageCarriesExactlyOnePairOrIsDroppedWithItsLine) {
     EXPECT_TRUE(mgr->SendResultToTvviwer("show", "pvrsportsmode"));
-    auto results = vtest::EntriesOf("result");
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0].extras, (vsim::Extras{{"show", "pvrsportsmode"}}));
-    EXPECT_TRUE(
-        vtest::LoggedAt("Send result to tv-viewer, cmd = [show], value = [pvrsportsmode]", LOG_ID_SYSTEM, DLOG_WARN));
+    EXPECT_EQ(Results(), (std::vector<vsim::Extras>{{{"show", "pvrsportsmode"}}}));
+    EXPECT_TRUE(vtest::LoggedOnSystem("Send result to tv-viewer, cmd = [show], value = [pvrsportsmode]"));
     EXPECT_TRUE(vtest::Logged("Send result to tv-viewer success"));
     EXPECT_EQ(vtest::CallCount("app_control_destroy"), 1);
-}
 
-TEST_F(ManagerObjectTest, ResultMessageFailuresAreDroppedWithTheirLine) {
+    vsim::ClearJournal();
     EXPECT_FALSE(mgr->SendResultToTvviwer(nullptr, nullptr));
     EXPECT_TRUE(vtest::Logged("Cmd && value error!"));
-    vsim::SetFact("app_control_create.ret", {"-12"});
+    Fact("app_control_create.ret", {"-12"});
     EXPECT_FALSE(mgr->SendResultToTvviwer("hide", "sportsmodezoom"));
     EXPECT_TRUE(vtest::Logged("Fail to create service handle."));
-    EXPECT_TRUE(vtest::EntriesOf("result").empty());
+    EXPECT_TRUE(Results().empty());
 }
 
 TEST_F(ManagerObjectTest, PauseResultOpensZoomOnlyWhileZoomWaitsForIt) {
     PvrResult(1, 0);
     EXPECT_TRUE(vtest::Logged("here receive serviec message, method [1], result [0]"));
     EXPECT_TRUE(vtest::Logged("pThis is null"));
-    EXPECT_TRUE(vtest::EntriesOf("result").empty());
-    EXPECT_TRUE(ktest::Launches().empty());
+    EXPECT_TRUE(Results().empty());
+    EXPECT_TRUE(Launches().empty());
 
     // Confirmed: the zoom view opens once, and the request is used up.
     mgr->m_bZoomWaitPauseFlag = true;
     PvrResult(1, 0);
     EXPECT_FALSE(mgr->m_bZoomWaitPauseFlag);
-    EXPECT_EQ(ktest::Results(), (std::vector<vsim::Extras>{{{"show", "sportsmodezoom"}}}));
-    EXPECT_EQ(ktest::Launches(), std::vector<ktest::Launch>{ktest::ToSportsMode("key_soccer_zoom")});
+    EXPECT_EQ(Results(), (std::vector<vsim::Extras>{{{"show", "sportsmodezoom"}}}));
+    EXPECT_EQ(Launches(), std::vector<Launch>{ToSportsMode("key_soccer_zoom")});
     EXPECT_TRUE(vtest::Logged("tv-viewer is focus out, raise it."));
     PvrResult(1, 0);
-    EXPECT_EQ(ktest::Results().size(), 1u);
+    EXPECT_EQ(Results().size(), 1u);
 
     // Refused: flag cleared, nothing opened; a second result changes nothing.
     vsim::ClearJournal();
@@ -83,8 +75,8 @@ TEST_F(ManagerObjectTest, PauseResultOpensZoomOnlyWhileZoomWaitsForIt) {
     EXPECT_TRUE(vtest::Logged("pause failed, do nothing"));
     EXPECT_FALSE(mgr->m_bZoomWaitPauseFlag);
     PvrResult(1, 0);
-    EXPECT_TRUE(vtest::EntriesOf("result").empty());
-    EXPECT_TRUE(vtest::EntriesOf("launch").empty());
+    EXPECT_TRUE(Results().empty());
+    EXPECT_TRUE(Launches().empty());
 }
 
 TEST_F(ManagerObjectTest, ResumeNotificationClearsThePendingResumeWhateverZoomWaits) {
@@ -96,20 +88,21 @@ TEST_F(ManagerObjectTest, ResumeNotificationClearsThePendingResumeWhateverZoomWa
         EXPECT_EQ(mgr->m_bZoomWaitPauseFlag, zoomWaits);
     }
     EXPECT_EQ(vtest::CountLogged("receive resume msg, set WaitPauseSuccessFlag false"), 2);
-    // Unknown methods leave the zoom wait alone.
+    // Unknown methods leave the zoom wait alone; a null result is only logged.
     PvrResult(77, 0);
     EXPECT_TRUE(mgr->m_bZoomWaitPauseFlag);
     CSportsUGMgr::t_PVRServiceResultCb(nullptr, nullptr);
+    EXPECT_TRUE(vtest::Logged("here receive serviec message, method [0], result [0]"));
 }
 
 TEST_F(ManagerObjectTest, EventsAreRefusedWithSportsModeOffExceptHide) {
-    vsim::SetFact("svc_pvr_is_sports_mode", {"0"});
+    SportsMode(false);
     for (int event : {1, 3, 4, 9}) EXPECT_EQ(mgr->ProcessUGEvent(event), 0) << event;
     EXPECT_FALSE(mgr->m_bZoomShowFlag);
     EXPECT_EQ(mgr->ProcessUGEvent(2), 1);
     EXPECT_EQ(vtest::CountLogged("sports mode is off!"), 5);
 
-    vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
+    SportsMode(true);
     EXPECT_EQ(mgr->ProcessUGEvent(3), 1);
     EXPECT_TRUE(mgr->m_bZoomShowFlag);
     EXPECT_EQ(mgr->ProcessUGEvent(4), 1);
