@@ -11,10 +11,15 @@ using vtest::TheViewer;
 
 class LifecycleTest : public vtest::ViewerTest {};
 
+// The first cycle creates twice on one record: still one registration.
 TEST_F(LifecycleTest, ThousandCreateDestroyCyclesLeaveNoHandlerCallbackOrTimer) {
     for (int i = 0; i < 1000; ++i) {
         ASSERT_TRUE(TheViewer().Create()) << "cycle " << i;
+        if (i == 0) {
+            ASSERT_TRUE(TheViewer().Create());
+        }
         ASSERT_EQ(vsim::KeyHandlerCount(), 4u);
+        ASSERT_EQ(vsim::KeyClientCount(), 1u);
         ASSERT_EQ(vsim::PvrCallbackCount(), 1u);
         TheViewer().KeyDown("XF86Red");
         TheViewer().KeyUp("XF86Red");
@@ -25,14 +30,6 @@ TEST_F(LifecycleTest, ThousandCreateDestroyCyclesLeaveNoHandlerCallbackOrTimer) 
         ASSERT_EQ(tvsim::PendingGadgetTimerCount(), 0u) << "cycle " << i;
         if (i % 100 == 0) vsim::ClearJournal();
     }
-}
-
-TEST_F(LifecycleTest, CreateTwiceOnOneRecordRegistersOnce) {
-    ASSERT_TRUE(TheViewer().Create());
-    ASSERT_TRUE(TheViewer().Create());
-    EXPECT_EQ(vsim::KeyHandlerCount(), 4u);
-    EXPECT_EQ(vsim::KeyClientCount(), 1u);
-    EXPECT_EQ(vsim::PvrCallbackCount(), 1u);
 }
 
 TEST_F(LifecycleTest, CreateWithoutWindowReturnsNullAndDestroyStillReleases) {
