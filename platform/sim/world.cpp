@@ -64,7 +64,11 @@ struct World {
         const FactMap::value_type* values = InEffect(name);
         const FactMap::value_type* result = InEffect(name.append(kResultSuffix.data(), kResultSuffix.size()));
         if (!values && !result) return;
-        std::string_view key = values ? std::string_view(values->first) : CallOf(result->first);
+        std::string_view key;
+        if (values)
+            key = values->first;
+        else
+            key = CallOf(result->first);
         inEffect.emplace(key, Answers{values ? &values->second : nullptr, result ? &result->second : nullptr});
     }
 
@@ -190,7 +194,8 @@ std::string FactFor(std::string_view call, std::string_view arg) {
     specific.assign(call.data(), call.size()).append(1, '[').append(arg.data(), arg.size()).append(1, ']');
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    return std::string(w.inEffect.count(specific) != 0 ? std::string_view(specific) : call);
+    if (w.inEffect.count(specific) != 0) return specific;
+    return std::string(call);
 }
 
 bool OutInt(std::string_view name, std::size_t index, int* out) {
