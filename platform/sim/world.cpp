@@ -30,8 +30,6 @@ std::string_view CallOf(std::string_view name) {
     return result ? name.substr(0, name.size() - kResultSuffix.size()) : name;
 }
 
-bool IsResultName(std::string_view name) { return CallOf(name).size() != name.size(); }
-
 // What answers one call: its values and its result, each set or default.
 struct Answers {
     const Values* values = nullptr;
@@ -87,8 +85,14 @@ World& TheWorld() {
     return *world;
 }
 
-bool ParseFirst(const Values* values, std::size_t index, long long* out) {
-    return values && index < values->size() && ParseInt((*values)[index], out);
+// Value `index` of a fact, null when the fact or the value is not there.
+const std::string* ValueAt(const Values* values, std::size_t index) {
+    return values && index < values->size() ? &(*values)[index] : nullptr;
+}
+
+bool ParseValue(const Values* values, std::size_t index, long long* out) {
+    const std::string* value = ValueAt(values, index);
+    return value && ParseInt(*value, out);
 }
 
 }  // namespace
@@ -136,8 +140,9 @@ void ClearFact(const std::string& name) {
 const Values* Fact(std::string_view name) {
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
-    Answers answers = w.Find(CallOf(name));
-    return IsResultName(name) ? answers.result : answers.values;
+    std::string_view call = CallOf(name);
+    Answers answers = w.Find(call);
+    return call.size() != name.size() ? answers.result : answers.values;
 }
 
 bool HasFact(std::string_view name) { return Fact(name) != nullptr; }
@@ -150,8 +155,8 @@ bool HasFactOrResult(std::string_view name) {
 }
 
 bool FactIs(std::string_view name, std::size_t index, std::string_view value) {
-    const Values* values = Fact(name);
-    return values && index < values->size() && (*values)[index] == value;
+    const std::string* held = ValueAt(Fact(name), index);
+    return held && *held == value;
 }
 
 bool ParseInt(const std::string& text, long long* out) {
@@ -174,7 +179,7 @@ bool ParseInt(const std::string& text, long long* out) {
     return true;
 }
 
-bool FactInt(std::string_view name, std::size_t index, long long* out) { return ParseFirst(Fact(name), index, out); }
+bool FactInt(std::string_view name, std::size_t index, long long* out) { return ParseValue(Fact(name), index, out); }
 
 long long FactIntOr(std::string_view name, std::size_t index, long long fallback) {
     long long value;
@@ -182,9 +187,9 @@ long long FactIntOr(std::string_view name, std::size_t index, long long fallback
 }
 
 bool FactString(std::string_view name, std::size_t index, std::string* out) {
-    const Values* values = Fact(name);
-    if (!values || index >= values->size()) return false;
-    *out = (*values)[index];
+    const std::string* value = ValueAt(Fact(name), index);
+    if (!value) return false;
+    *out = *value;
     return true;
 }
 
@@ -227,7 +232,7 @@ int CallResult(std::string_view call, int fallback) {
         result = w.Find(call).result;
     }
     long long value;
-    return ParseFirst(result, 0, &value) ? static_cast<int>(value) : fallback;
+    return ParseValue(result, 0, &value) ? static_cast<int>(value) : fallback;
 }
 
 std::vector<std::string> FactNames() {
