@@ -298,3 +298,8 @@ void SetLogEcho(bool on) {
 }
 
 }  // namespace vsim
+
+// For the viewer's C interposers of toolkit calls.
+extern "C" __attribute__((visibility("default"))) void vsim_record_call(const char* name, const char* args) {
+    vsim::RecordCall(name ? name : "", args ? args : "");
+}

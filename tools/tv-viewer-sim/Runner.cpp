@@ -1,5 +1,7 @@
 #include "Runner.h"
 
+#include <Ecore_Evas.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include "TimerJournal.h"
 #include "VirtualClock.h"
 #include "bookmark_writer.h"
+#include "dlog.h"
 #include "sim_world.h"
 
 namespace tvsim {
@@ -54,6 +57,20 @@ std::string Seen(const std::vector<vsim::Entry>& entries, const std::string& kin
     return out.empty() ? "\n      seen: nothing" : out;
 }
 
+void SetViewerFocus(Evas_Object* window, bool on) {
+    Ecore_Evas* ee = window ? ecore_evas_ecore_evas_get(evas_object_evas_get(window)) : nullptr;
+    if (ee) ecore_evas_focus_set(ee, on ? EINA_TRUE : EINA_FALSE);
+}
+
+// Log levels as the gadget writes them: the system log at warning, the main log at a priority.
+bool LevelMatches(const std::string& level, const vsim::Entry& e) {
+    if (level == "sys") return e.logId == LOG_ID_SYSTEM && e.priority == DLOG_WARN;
+    if (level == "info") return e.logId == LOG_ID_MAIN && e.priority == DLOG_INFO;
+    if (level == "warn") return e.logId == LOG_ID_MAIN && e.priority == DLOG_WARN;
+    if (level == "debug") return e.logId == LOG_ID_MAIN && e.priority == DLOG_DEBUG;
+    return false;
+}
+
 }  // namespace
 
 bool ParseDuration(const std::string& text, long long* us) {
@@ -87,6 +104,26 @@ Runner::Runner(Viewer& viewer, std::ostream& out, RunOptions options)
     : m_viewer(viewer), m_out(out), m_options(std::move(options)) {
     m_actionMark = vsim::JournalSize();
     m_printed = m_actionMark;
+    for (const std::string& name : vsim::FactNames())
+        if (const vsim::Values* values = vsim::Fact(name)) m_startFacts.emplace_back(name, *values);
+}
+
+void Runner::StartRow() {
+    m_viewer.Destroy();
+    m_viewer.Exit();
+    vsim::ResetWorld();
+    for (const auto& fact : m_startFacts) {
+        const vsim::Values* now = vsim::Fact(fact.first);
+        if (!now || *now != fact.second) vsim::SetFact(fact.first, fact.second);
+    }
+    // The journal starts afresh with the world.
+    m_actionMark = m_printed = vsim::JournalSize();
+    m_lastVerdict = -1;
+    m_lastKey.clear();
+    m_viewer.SetAnswers(true);
+    SetViewerFocus(m_viewer.Window(), true);
+    m_viewer.Init();
+    m_viewer.Settle();
 }
 
 std::vector<vsim::Entry> Runner::SinceAction() const { return vsim::JournalSince(m_actionMark); }
@@ -106,24 +143,37 @@ void Runner::PrintNew() {
 
 RunResult Runner::Run(const std::vector<Command>& commands) {
     RunResult result;
+    int failedRow = 0;  // the outline row that failed, skipped to its end
     for (const Command& c : commands) {
+        if (failedRow && c.row == failedRow) continue;
+        failedRow = 0;
+        if (c.verb == "outline-row") ++result.rows;
         ++result.commands;
         if (c.verb == "expect") ++result.expectations;
-        if (!m_options.quiet)
+        if (!m_options.quiet) {
             m_out << (c.line < 10    ? "   "
                       : c.line < 100 ? "  "
                                      : " ")
-                  << c.line << " | " << c.source.substr(c.source.find_first_not_of(" \t")) << "\n";
+                  << c.line << (c.row && !c.column && c.verb != "outline-row" ? " : " : " | ");
+            std::size_t first = c.source.find_first_not_of(" \t");
+            m_out << (first == std::string::npos ? "" : c.source.substr(first)) << "\n";
+        }
         std::string failure;
         bool ok = Execute(c, &failure);
         PrintNew();
         if (!ok) {
             ++result.failures;
             std::ostringstream line;
-            line << "line " << c.line << ": " << failure;
+            line << "line " << c.line;
+            if (c.column)
+                line << ", column " << c.column << " (" << c.columnName << ")";
+            else if (c.row && c.line != c.row)
+                line << ", set-up of the row at line " << c.row;
+            line << ": " << failure;
             result.failureLines.push_back(line.str());
             m_out << "FAILED " << line.str() << "\n";
-            break;
+            if (!c.row) break;
+            failedRow = c.row;
         }
     }
     return result;
@@ -135,6 +185,19 @@ bool Runner::Execute(const Command& c, std::string* failure) {
         return Act(c, failure);
     }
     if (c.verb == "expect") return Expect(c, failure);
+    if (c.verb == "outline-row") {
+        StartRow();
+        return true;
+    }
+    if (c.verb == "viewer-focus") {
+        // The viewer's window loses the focus while another application is in front.
+        if (c.args.size() != 1 || (c.args[0] != "in" && c.args[0] != "out")) {
+            *failure = "viewer-focus takes in or out";
+            return false;
+        }
+        SetViewerFocus(m_viewer.Window(), c.args[0] == "in");
+        return true;
+    }
     if (c.verb == "set") {
         if (c.args.empty()) {
             *failure = "set needs a fact name";
@@ -316,20 +379,69 @@ bool Runner::Expect(const Command& c, std::string* failure) {
             return false;
         }
         vsim::Extras want;
+        std::string via;  // "via=aul" or "via=app_control": the launch mechanism
         for (std::size_t i = 2; i < c.args.size(); ++i) {
             std::size_t eq = c.args[i].find('=');
             if (eq == std::string::npos) {
                 *failure = "extra '" + c.args[i] + "' is not K=V";
                 return false;
             }
-            want.emplace_back(c.args[i].substr(0, eq), c.args[i].substr(eq + 1));
+            if (c.args[i].compare(0, eq, "via") == 0)
+                via = c.args[i].substr(eq + 1);
+            else
+                want.emplace_back(c.args[i].substr(0, eq), c.args[i].substr(eq + 1));
         }
         for (const auto& e : since)
-            if (e.kind == "launch" && e.name == c.args[1] && (want.empty() || e.extras == want)) return true;
+            if (e.kind == "launch" && e.name == c.args[1] && (want.empty() || e.extras == want) &&
+                (via.empty() || e.via == via))
+                return true;
         *failure = "no launch of " + c.args[1] + (want.empty() ? "" : " with those extras") + Seen(since, "launch");
         return false;
     }
     if (what == "no-launch") return none("launch", "no launch");
+    if (what == "launches" || what == "results") {
+        long long want;
+        if (c.args.size() != 2 || !vsim::ParseInt(c.args[1], &want)) {
+            *failure = "expect " + what + " N";
+            return false;
+        }
+        const std::string kind = what == "launches" ? "launch" : "result";
+        long long have = 0;
+        for (const auto& e : since) have += e.kind == kind;
+        if (have == want) return true;
+        *failure = "expected " + c.args[1] + " " + what + ", there were " + std::to_string(have) + Seen(since, kind);
+        return false;
+    }
+    if (what == "call" || what == "no-call") {
+        // A platform or toolkit call, with exactly these arguments when given.
+        if (c.args.size() < 2) {
+            *failure = "expect " + what + " NAME [ARGS]";
+            return false;
+        }
+        std::string args = Join(c.args, 2);
+        bool found = false;
+        for (const auto& e : since)
+            if (e.kind == "call" && e.name == c.args[1] && (c.args.size() == 2 || e.text == args)) found = true;
+        if (found == (what == "call")) return true;
+        std::string seen;
+        for (const auto& e : since)
+            if (e.kind == "call" && e.name == c.args[1]) seen += "\n      seen: " + e.name + " " + e.text;
+        *failure = (what == "call" ? "no call " : "unexpected call ") + c.args[1] + (args.empty() ? "" : " " + args) +
+                   (seen.empty() ? "\n      seen: no call of it" : seen);
+        return false;
+    }
+    if (what == "calls") {
+        long long want;
+        if (c.args.size() != 3 || !vsim::ParseInt(c.args[2], &want)) {
+            *failure = "expect calls NAME N";
+            return false;
+        }
+        long long have = 0;
+        for (const auto& e : since) have += e.kind == "call" && e.name == c.args[1];
+        if (have == want) return true;
+        *failure = "expected " + c.args[2] + " calls of " + c.args[1] + ", there were " + std::to_string(have);
+        return false;
+    }
     if (what == "pvr") {
         if (c.args.size() < 2) {
             *failure = "expect pvr CALL [ARGS]";
@@ -351,16 +463,28 @@ bool Runner::Expect(const Command& c, std::string* failure) {
         return true;
     }
     if (what == "log" || what == "no-log") {
-        if (c.args.size() != 2) {
-            *failure = "expect " + what + " \"MESSAGE\"";
+        // expect log [sys|info|warn|debug] "MESSAGE"
+        static const char* const kLevels[] = {"sys", "info", "warn", "debug"};
+        bool leveled = c.args.size() == 3;
+        bool known = !leveled;
+        for (const char* level : kLevels) known = known || c.args[1] == level;
+        if ((c.args.size() != 2 && !leveled) || !known) {
+            *failure = "expect " + what + " [sys|info|warn|debug] \"MESSAGE\"";
             return false;
         }
-        bool found = false;
-        for (const auto& e : since)
-            if (e.kind == "log" && vsim::LogMessage(e) == c.args[1]) found = true;
+        const std::string& message = c.args.back();
+        bool found = false, elsewhere = false;
+        for (const auto& e : since) {
+            if (e.kind != "log" || vsim::LogMessage(e) != message) continue;
+            if (!leveled || LevelMatches(c.args[1], e))
+                found = true;
+            else
+                elsewhere = true;
+        }
         if (found == (what == "log")) return true;
-        *failure = (what == "log" ? "no log line \"" : "unexpected log line \"") + c.args[1] + "\"" +
-                   (what == "log" ? Seen(since, "log") : "");
+        *failure = (what == "log" ? "no log line \"" : "unexpected log line \"") + message + "\"" +
+                   (leveled ? " at " + c.args[1] : "") + (elsewhere && what == "log" ? " (written at another level)" : "") +
+                   (what == "log" && !elsewhere ? Seen(since, "log") : "");
         return false;
     }
     if (what == "popup") {

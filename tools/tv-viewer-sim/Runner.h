@@ -26,14 +26,16 @@ struct RunResult {
     int commands = 0;
     int expectations = 0;
     int failures = 0;
-    std::vector<std::string> failureLines;  // "LINE: message"
+    std::vector<std::string> failureLines;  // "line LINE[, column C (NAME)]: message"
+    int rows = 0;                           // outline rows run
 };
 
 class Runner {
 public:
     Runner(Viewer& viewer, std::ostream& out, RunOptions options);
 
-    // Runs every command; stops at the first failed expectation.
+    // Runs every command; stops at the first failed expectation, except
+    // that a failed outline row only ends that row: the next row runs.
     RunResult Run(const std::vector<Command>& commands);
     // One command; false when it failed (message in *failure).
     bool Execute(const Command& command, std::string* failure);
@@ -46,6 +48,9 @@ private:
     bool Act(const Command& c, std::string* failure);
     bool Expect(const Command& c, std::string* failure);
     void BeginAction();
+    // An outline row's fresh start: the gadget gone and unloaded, the world
+    // as at start-up, a fresh UG_MODULE_INIT.
+    void StartRow();
     void PrintNew();
     std::vector<vsim::Entry> SinceAction() const;
 
@@ -56,6 +61,9 @@ private:
     std::size_t m_printed = 0;
     int m_lastVerdict = -1;
     std::string m_lastKey;
+    // Facts in effect when the runner started (the menu language's
+    // orientation, say), put back for every outline row.
+    std::vector<std::pair<std::string, vsim::Values>> m_startFacts;
 };
 
 // Parses "1500", "200ms", "199999us", "2s" into microseconds.

@@ -1,5 +1,10 @@
 // Scenario files: one command a line, words separated by blanks, double
 // quotes around a word with blanks, '#' starting a comment.
+//
+// An outline is a decision table: `outline "NAME"`, its set-up lines, a
+// header line `| COLUMN | COLUMN |` and one `| CELL | CELL |` line per case.
+// The parser unrolls it into plain commands: per row a `outline-row` reset,
+// the set-up, then each cell as the command its header begins.
 #ifndef VANTRO_SCENARIO_H
 #define VANTRO_SCENARIO_H
 
@@ -12,7 +17,13 @@ struct Command {
     int line = 0;
     std::string verb;
     std::vector<std::string> args;
-    std::string source;  // the line as written
+    std::string source;  // the line as written (for a cell: its command)
+    // Inside an outline: the row this command runs for, and the column of a
+    // cell (empty for the set-up lines and the row's reset).
+    int row = 0;
+    int column = 0;
+    std::string columnName;
+    std::string outline;
 };
 
 struct ParseError {
