@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,7 +94,7 @@ bool ReadLatest(const std::string& uri) {
     if (vsim::JournalSize() > 4096) vsim::ClearJournal();
     stBookmarkThumbnail* record = new stBookmarkThumbnail;
     bool ok = CSportsUtil::GetLatestBookmark(uri, record);
-    if (ok) delete[] record->pImageBuffer;
+    if (ok) free(record->pImageBuffer);
     delete record;
     return ok;
 }

@@ -102,14 +102,12 @@ bool CBookmarkThumbnailWnd::t_Create(Evas_Object* parent) {
         elm_box_pack_end(m_pTextBox, *label);
     }
 
-    const bool rightToLeft = ua_UI_orientation_get() == 1;
-
     m_pProgressBar = elm_progressbar_add(m_pWindowLayout);
     elm_progressbar_horizontal_set(m_pProgressBar, EINA_TRUE);
     elm_object_style_set(m_pProgressBar, "c_progress_bar");
     elm_object_part_content_set(m_pWindowLayout, "slider", m_pProgressBar);
     evas_object_show(m_pProgressBar);
-    if (rightToLeft) {
+    if (ua_UI_orientation_get() == 1) {
         // Time runs left to right in every language.
         elm_object_mirrored_automatic_set(m_pProgressBar, EINA_FALSE);
         elm_object_mirrored_set(m_pProgressBar, EINA_FALSE);
@@ -133,7 +131,8 @@ bool CBookmarkThumbnailWnd::t_Create(Evas_Object* parent) {
     evas_object_event_callback_add(m_pGoButton, EVAS_CALLBACK_MOUSE_OUT, ButtonMouseOutCallback, this);
     evas_object_event_callback_add(m_pGoButton, EVAS_CALLBACK_MOUSE_UP, ButtonMouseUpCallback, this);
 
-    if (rightToLeft) {
+    // Asked again: the language may have changed while the pop-up was built.
+    if (ua_UI_orientation_get() == 1) {
         VLOG_SYS("RTL orientation, Reverse osd.");
         elm_config_mirrored_set(EINA_TRUE);
         elm_object_signal_emit(m_pWindowLayout, "state_reverse", "code");
@@ -158,7 +157,7 @@ bool CBookmarkThumbnailWnd::SetBookmarkData(stBookmarkThumbnail*& record) {
     if (record->iImageSize > 0) {
         VLOG_SYS("ImageSize = [%d]", record->iImageSize);
         if (!record->pImageBuffer) VLOG_SYS("pImageBuffer == NULL");
-        SetIconImage(record->pImageBuffer, record->iImageSize, record->bIsAuto);
+        SetIconImage(record->pImageBuffer, record->iImageSize, record->bIsAuto, record->iImageBytesRead);
     }
     m_nProgressCount = 0;
     return true;
@@ -205,7 +204,7 @@ void CBookmarkThumbnailWnd::m_SetAccessInfo(char const* text) {
     elm_access_say(buffer);
 }
 
-bool CBookmarkThumbnailWnd::SetIconImage(char* bytes, int size, bool isAuto) {
+bool CBookmarkThumbnailWnd::SetIconImage(char* bytes, int size, bool isAuto, int bytesPresent) {
     VLOG_SYS("Enter SetIconImage(), pImageBuffer= [%p],iImageSize is [%d],bIsAuto is [%d].", static_cast<void*>(bytes),
              size, isAuto ? 1 : 0);
     if (bytes && size > kMinImageBytes) {
@@ -217,8 +216,10 @@ bool CBookmarkThumbnailWnd::SetIconImage(char* bytes, int size, bool isAuto) {
         // A bookmark may claim far more bytes than its file had; the reader
         // leaves the unread rest zero. JPEG and PNG never end in a zero byte,
         // so trailing zeros are not picture data: keep the toolkit, which
-        // copies what it is given, from copying them.
+        // copies what it is given, from copying them. The search starts at
+        // the last byte the file had, never in gigabytes of zeros.
         size_t length = static_cast<size_t>(size);
+        if (bytesPresent >= 0 && bytesPresent < size) length = static_cast<size_t>(bytesPresent);
         while (length > 0 && bytes[length - 1] == 0) --length;
         elm_image_memfile_set(m_pThumbnailImage, bytes, length, isAuto ? "jpg" : "png", nullptr);
         // The widget wraps the Evas image that does the filling.

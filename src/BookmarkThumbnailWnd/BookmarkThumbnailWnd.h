@@ -15,7 +15,8 @@ public:
 
     bool SetBookmarkData(stBookmarkThumbnail*& record);
     bool SetTextValue(char* time, long type);
-    bool SetIconImage(char* bytes, int size, bool isAuto);
+    // bytesPresent: how many of the size bytes the file really had (-1: all).
+    bool SetIconImage(char* bytes, int size, bool isAuto, int bytesPresent = -1);
     void m_SetAccessInfo(char const* text);
 
     static void m_OnBookMarkWndKeyInputCB(void* data, Evas* e, Evas_Object* obj, void* event);

@@ -17,31 +17,9 @@ const char* KeyName(void* event) {
     return info && info->keyname ? info->keyname : "";
 }
 
-int Returned() {
-    VLOG_INFO("UG don't need to process this key, return it to tv-viewer.");
-    g_nKeyReleaseResult = KEY_RETURNED;
-    return KEY_RETURNED;
-}
-
 CSportsUGMgr* Manager(void* data) {
     auto* ugData = static_cast<UgData*>(data);
     return ugData ? ugData->pMgr : nullptr;
-}
-
-int DataError() {
-    VLOG_SYS("UG data error, return UG key down event callback!");
-    g_nKeyReleaseResult = KEY_RETURNED;
-    return KEY_RETURNED;
-}
-
-// Only exactly 1 from the manager consumes the key.
-int Verdict(int managerResult, const char* name) {
-    if (managerResult == 1) {
-        VLOG_SYS("sports mode ug consumed the key:%s", name);
-        g_nKeyReleaseResult = KEY_CONSUMED;
-        return KEY_CONSUMED;
-    }
-    return Returned();
 }
 
 bool IsHighPrioKey(const char* name) {
@@ -49,6 +27,33 @@ bool IsHighPrioKey(const char* name) {
 }
 
 }  // namespace
+
+// The answers are macros, not functions, so that each line is written from the
+// handler that gives it: on a TV the log tells the two priorities apart.
+#define VANTRO_RETURN_KEY()                                                      \
+    do {                                                                         \
+        VLOG_INFO("UG don't need to process this key, return it to tv-viewer."); \
+        g_nKeyReleaseResult = KEY_RETURNED;                                      \
+        return KEY_RETURNED;                                                     \
+    } while (0)
+
+#define VANTRO_RETURN_DATA_ERROR()                                          \
+    do {                                                                    \
+        VLOG_SYS("UG data error, return UG key down event callback!");      \
+        g_nKeyReleaseResult = KEY_RETURNED;                                 \
+        return KEY_RETURNED;                                                \
+    } while (0)
+
+// Only exactly 1 from the manager consumes the key.
+#define VANTRO_RETURN_VERDICT(managerResult, name)                      \
+    do {                                                                \
+        if ((managerResult) == 1) {                                     \
+            VLOG_SYS("sports mode ug consumed the key:%s", name);       \
+            g_nKeyReleaseResult = KEY_CONSUMED;                         \
+            return KEY_CONSUMED;                                        \
+        }                                                               \
+        VANTRO_RETURN_KEY();                                            \
+    } while (0)
 
 extern "C" {
 
@@ -74,22 +79,24 @@ void RegisterKeyEventCB(UgData** ppUgData) {
 
 int UGLowPrioKeyDownEventCB(void* event, void* data) {
     CSportsUGMgr* mgr = Manager(data);
-    if (!mgr) return DataError();
+    if (!mgr) VANTRO_RETURN_DATA_ERROR();
     const char* name = KeyName(event);
     VLOG_INFO("UG recieve keyname is :[%s],check if need to consume", name);
-    if (!CPVRKey::IsUgRecognitionKey(name) && !CPVRKey::IsRecorderRecognitionKey(name)) return Returned();
+    if (!CPVRKey::IsUgRecognitionKey(name) && !CPVRKey::IsRecorderRecognitionKey(name)) VANTRO_RETURN_KEY();
     VLOG_INFO("sports mode ug check if need to use the key.");
-    return Verdict(mgr->ProcessLowPrioKeyEvent(CPVRKey::KeyNameToKeyType(name)), name);
+    const int used = mgr->ProcessLowPrioKeyEvent(CPVRKey::KeyNameToKeyType(name));
+    VANTRO_RETURN_VERDICT(used, name);
 }
 
 int UGHighPrioKeyDownEventCB(void* event, void* data) {
     CSportsUGMgr* mgr = Manager(data);
-    if (!mgr) return DataError();
+    if (!mgr) VANTRO_RETURN_DATA_ERROR();
     const char* name = KeyName(event);
     VLOG_INFO("UG recieve keyname is :[%s],check if need to consume", name);
-    if (!IsHighPrioKey(name)) return Returned();
+    if (!IsHighPrioKey(name)) VANTRO_RETURN_KEY();
     VLOG_INFO("sports mode need to use the key.");
-    return Verdict(mgr->ProcessHighPrioKeyEvent(CPVRKey::KeyNameToKeyType(name)), name);
+    const int used = mgr->ProcessHighPrioKeyEvent(CPVRKey::KeyNameToKeyType(name));
+    VANTRO_RETURN_VERDICT(used, name);
 }
 
 int UGLowPrioKeyReleaseEventCB(void*, void*) { return g_nKeyReleaseResult; }

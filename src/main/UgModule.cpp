@@ -14,21 +14,19 @@
 
 namespace {
 
-struct Command {
-    const char* keyword;
-    const char* logLine;
-    int event;
-};
+// The viewer's commands, tried in this order; "exit" comes before "enter" so
+// a lone "e" means exit. A value matches a keyword it is a leading part of.
+const int kCommandEvents[] = {UG_EVENT_SHOW, UG_EVENT_HIDE, UG_EVENT_EXIT_ZOOM, UG_EVENT_ENTER_ZOOM};
+const char* const kCommandKeywords[] = {"show", "hide", "exit", "enter"};
 
-// Tried in this order; "exit" comes before "enter" so a lone "e" means exit.
-// clang-format off
-const Command kCommands[] = {
-    {"show", "process the sports ug show", UG_EVENT_SHOW},
-    {"hide", "process the sports ug hide", UG_EVENT_HIDE},
-    {"exit", "process the exit sportzoommode", UG_EVENT_EXIT_ZOOM},
-    {"enter", "Process enter zoom msg.", UG_EVENT_ENTER_ZOOM},
-};
-// clang-format on
+// The event of a command value, or 0 when it names none.
+int CommandEvent(const char* value) {
+    std::size_t length = std::strlen(value);
+    if (length == 0) return 0;
+    for (std::size_t i = 0; i < sizeof kCommandEvents / sizeof kCommandEvents[0]; ++i)
+        if (std::strncmp(value, kCommandKeywords[i], length) == 0) return kCommandEvents[i];
+    return 0;
+}
 
 // The extra-data value of key, or null when missing or empty (an empty one is freed).
 char* ReadCommand(app_control_h msg, const char* key) {
@@ -106,15 +104,25 @@ void OnMessage(ui_gadget_h ug, app_control_h msg, app_control_h, void* priv) {
     const char* value = cmd ? cmd : (zoom ? zoom : "");
     VLOG_SYS("sports mode ug show/hide cmd is: [%s]", value);
 
-    std::size_t length = std::strlen(value);
-    if (length > 0) {
-        for (const Command& command : kCommands) {
-            if (std::strncmp(value, command.keyword, length) != 0) continue;
-            VLOG_SYS("%s", command.logLine);
-            if (pUgData->pMgr) pUgData->pMgr->ProcessUGEvent(command.event);
+    // Each command's line is written from a site of its own.
+    const int event = CommandEvent(value);
+    switch (event) {
+        case UG_EVENT_SHOW:
+            VLOG_SYS("process the sports ug show");
             break;
-        }
+        case UG_EVENT_HIDE:
+            VLOG_SYS("process the sports ug hide");
+            break;
+        case UG_EVENT_EXIT_ZOOM:
+            VLOG_SYS("process the exit sportzoommode");
+            break;
+        case UG_EVENT_ENTER_ZOOM:
+            VLOG_SYS("Process enter zoom msg.");
+            break;
+        default:
+            break;
     }
+    if (event != 0 && pUgData->pMgr) pUgData->pMgr->ProcessUGEvent(event);
     std::free(cmd);
     std::free(zoom);
 }

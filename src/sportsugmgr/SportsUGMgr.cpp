@@ -44,6 +44,9 @@ CSportsUGMgr::CSportsUGMgr()
       m_nGreenWaitYellowCount(0) {}
 
 CSportsUGMgr::~CSportsUGMgr() {
+    // Deleted with or without Destroy, no timer may call back into a manager
+    // that is gone.
+    m_DeleteTimers();
     // The pop-up is owned: a manager deleted while it is up takes it along,
     // so that no window object or progress timer outlives the gadget.
     if (m_pBookmarkThumbnailWnd) {
@@ -81,6 +84,11 @@ bool CSportsUGMgr::Create(Evas_Object* parent, ui_gadget_h ug) {
 
 void CSportsUGMgr::Destroy() {
     VLOG_SYS("sports ug destroy()");
+    m_DeleteTimers();
+}
+
+// Each handle is forgotten once deleted, so a second call deletes nothing.
+void CSportsUGMgr::m_DeleteTimers() {
     if (m_pWaitPauseSucceedAlarm) {
         ecore_timer_del(m_pWaitPauseSucceedAlarm);
         m_pWaitPauseSucceedAlarm = nullptr;
@@ -148,11 +156,7 @@ void CSportsUGMgr::t_PVRServiceResultCb(ps_result_pvr* result, void* data) {
     if (self->m_bZoomWaitPauseFlag && method == PS_RESULT_METHOD_PLAY_PAUSE) {
         if (code == 0) {
             self->m_LaunchSportsModeApp("key_name", "key_soccer_zoom");
-            Evas_Object* win = ug_get_window();
-            if (win) {
-                VLOG_SYS("tv-viewer is focus out, raise it.");
-                elm_win_raise(win);
-            }
+            VANTRO_RAISE_VIEWER();
             self->SendResultToTvviwer("show", "sportsmodezoom");
         } else {
             VLOG_SYS("pause failed, do nothing");

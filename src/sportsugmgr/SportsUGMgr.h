@@ -92,7 +92,22 @@ public:
     int m_nGreenWaitYellowCount;
 
     static CSportsUGMgr* pSportsUGMgr;
+
+private:
+    // The timers every ending of the manager deletes: Destroy and deletion.
+    void m_DeleteTimers();
 };
+
+// Brings the viewer's window up before a sports view opens over it. A macro so
+// that its line is logged under the operation that raises.
+#define VANTRO_RAISE_VIEWER()                               \
+    do {                                                    \
+        Evas_Object* viewerWin = ug_get_window();           \
+        if (viewerWin) {                                    \
+            VLOG_SYS("tv-viewer is focus out, raise it.");  \
+            elm_win_raise(viewerWin);                       \
+        }                                                   \
+    } while (0)
 
 // Lets the host ask whether the bookmark pop-up is on screen.
 class __attribute__((visibility("default"))) CSportsUGAPI {

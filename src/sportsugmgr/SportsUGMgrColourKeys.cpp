@@ -15,22 +15,14 @@ const long kYellowRepeatUs = 799999;
 // Ticks of the green-after-yellow wait before it gives up.
 const int kGreenWaitMaxTicks = 14;
 
-bool IsRepeat(const timeval& last, const timeval& now, long thresholdUs, const char* family) {
-    timeval diff = CSportsUtil::GetTimeDifference(last, now);
-    VLOG_WARN("time difference for %s key is [%ld] s [%ld] us", family, static_cast<long>(diff.tv_sec),
-              static_cast<long>(diff.tv_usec));
-    return diff.tv_sec == 0 && diff.tv_usec <= thresholdUs;
-}
-
-void RaiseViewer() {
-    Evas_Object* win = ug_get_window();
-    if (win) {
-        VLOG_SYS("tv-viewer is focus out, raise it.");
-        elm_win_raise(win);
-    }
-}
+bool IsWithin(const timeval& diff, long thresholdUs) { return diff.tv_sec == 0 && diff.tv_usec <= thresholdUs; }
 
 }  // namespace
+
+// The measured difference is logged by the key handling that asks, under its own name.
+#define VANTRO_LOG_DIFFERENCE(family, diff)                                                                \
+    VLOG_WARN("time difference for %s key is [%ld] s [%ld] us", family, static_cast<long>((diff).tv_sec), \
+              static_cast<long>((diff).tv_usec))
 
 int CSportsUGMgr::m_ProcessUgRecognitionKey(int key) {
     if (!CSportsUtil::IsSportsMode()) {
@@ -59,7 +51,9 @@ int CSportsUGMgr::m_ProcessUgRecognitionKey(int key) {
     timeval now = {};
     gettimeofday(&now, nullptr);
     if (key == CPVRKey::KEY_RED_T) {
-        if (IsRepeat(m_stRedKeyTime, now, kRedRepeatUs, "red")) {
+        const timeval diff = CSportsUtil::GetTimeDifference(m_stRedKeyTime, now);
+        VANTRO_LOG_DIFFERENCE("red", diff);
+        if (IsWithin(diff, kRedRepeatUs)) {
             VLOG_SYS("time difference for red key is less than 500ms, ignore it!");
             return 0;
         }
@@ -88,7 +82,7 @@ int CSportsUGMgr::m_ProcessUgRecognitionKey(int key) {
         if (CSportsUtil::IsRecorderPauseSuccess()) {
             VLOG_SYS("current is pause state, do not pause again, show zoom directly");
             m_LaunchSportsModeApp("key_name", "key_soccer_zoom");
-            RaiseViewer();
+            VANTRO_RAISE_VIEWER();
             SendResultToTvviwer("show", "sportsmodezoom");
         } else {
             // Zoom opens when the service confirms the pause.
@@ -100,13 +94,20 @@ int CSportsUGMgr::m_ProcessUgRecognitionKey(int key) {
     }
 
     const bool green = key == CPVRKey::KEY_GREEN_T;
-    if (green ? IsRepeat(m_stGreenKeyTime, now, kGreenRepeatUs, "green")
-              : IsRepeat(m_stYellowKeyTime, now, kYellowRepeatUs, "yellow")) {
-        if (green)
+    if (green) {
+        const timeval diff = CSportsUtil::GetTimeDifference(m_stGreenKeyTime, now);
+        VANTRO_LOG_DIFFERENCE("green", diff);
+        if (IsWithin(diff, kGreenRepeatUs)) {
             VLOG_SYS("time difference for green key is less than 500ms, ignore it!");
-        else
+            return 1;
+        }
+    } else {
+        const timeval diff = CSportsUtil::GetTimeDifference(m_stYellowKeyTime, now);
+        VANTRO_LOG_DIFFERENCE("yellow", diff);
+        if (IsWithin(diff, kYellowRepeatUs)) {
             VLOG_SYS("time difference for yellow key is less than 800ms, ignore it!");
-        return 1;
+            return 1;
+        }
     }
     if (m_bZoomShowFlag) {
         VLOG_SYS("current is zoom, not process B/C, but consumed.");
@@ -148,7 +149,7 @@ int CSportsUGMgr::m_ProcessUgRecognitionKey(int key) {
             return 1;
         }
         VLOG_SYS("Current m_bGreenWaitYellowProcessFlag is false");
-        RaiseViewer();
+        VANTRO_RAISE_VIEWER();
         int ret = m_ProcessManualHighlight();
         if (ret == 0) {
             m_ShowNAPopup();
@@ -159,9 +160,14 @@ int CSportsUGMgr::m_ProcessUgRecognitionKey(int key) {
 
     gettimeofday(&m_stYellowKeyTime, nullptr);
     if (!m_bGreenWaitYellowProcessFlag) {
-        m_bGreenWaitYellowProcessFlag = true;
+        // Green waits only while a timer exists to end the wait; without one
+        // green would be swallowed for as long as the manager lives.
         m_nGreenWaitYellowCount = 0;
         m_pGreenWaitYellowAlarm = ecore_timer_add(1.0, m_GreenWaitYellowProcessCB, this);
+        if (m_pGreenWaitYellowAlarm)
+            m_bGreenWaitYellowProcessFlag = true;
+        else
+            VLOG_SYS("failed to add the green wait timer, green keys are not held back");
     }
     m_EnterHighlightPlayer(false);
     return 1;

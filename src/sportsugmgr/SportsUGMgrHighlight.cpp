@@ -1,5 +1,6 @@
 // Manual highlights: the bookmark set at the current position, the pop-up
 // showing the latest bookmark and its auto-hide, and the highlight player.
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -18,7 +19,7 @@ const size_t kUriBufferSize = 256;
 void FreeBookmark(stBookmarkThumbnail*& record) {
     if (!record) return;
     if (record->pImageBuffer) {
-        delete[] record->pImageBuffer;
+        std::free(record->pImageBuffer);
         record->pImageBuffer = nullptr;
     }
     delete record;

@@ -11,16 +11,19 @@ namespace {
 const int kWaitPauseMaxTicks = 14;
 const int kServiceIdTextSize = 512;
 
-void SendResume(CSportsUGMgr* self) {
-    char serviceIdText[kServiceIdTextSize] = {};
-    unsigned long long serviceId = 0;
-    CSportsUtil::GetCurrentServiceID(&serviceId);
-    std::snprintf(serviceIdText, sizeof serviceIdText, "%llu", serviceId);
-    VLOG_SYS("Exit zoom, pause successed, launch record app to resume. szServiceId is [%s].", serviceIdText);
-    self->t_SendCmdToRecordApp("zoomresume", serviceIdText);
-}
-
 }  // namespace
+
+// Tells the recorder to resume; a macro so that its line is logged under the
+// operation that saw the pause confirmed.
+#define VANTRO_SEND_RESUME(self)                                                                                \
+    do {                                                                                                        \
+        char serviceIdText[kServiceIdTextSize] = {};                                                            \
+        unsigned long long serviceId = 0;                                                                       \
+        CSportsUtil::GetCurrentServiceID(&serviceId);                                                           \
+        std::snprintf(serviceIdText, sizeof serviceIdText, "%llu", serviceId);                                  \
+        VLOG_SYS("Exit zoom, pause successed, launch record app to resume. szServiceId is [%s].", serviceIdText); \
+        (self)->t_SendCmdToRecordApp("zoomresume", serviceIdText);                                              \
+    } while (0)
 
 int CSportsUGMgr::m_ProcessExitZoom() {
     if (!CSportsUtil::IsCurrentChannelRecording()) {
@@ -28,7 +31,7 @@ int CSportsUGMgr::m_ProcessExitZoom() {
         return 1;
     }
     if (CSportsUtil::IsRecorderPauseSuccess()) {
-        SendResume(this);
+        VANTRO_SEND_RESUME(this);
         return 1;
     }
     // The count carries on from a wait replaced here.
@@ -39,6 +42,12 @@ int CSportsUGMgr::m_ProcessExitZoom() {
     VLOG_SYS("wait pause success, set WaitPauseSuccessFlag to true");
     m_bWaitPauseSuccessFlag = true;
     m_pWaitPauseSucceedAlarm = ecore_timer_add(1.0, m_WaitPauseSucceedCB, this);
+    if (!m_pWaitPauseSucceedAlarm) {
+        // Nothing would ever end the wait: red would be consumed until a resume
+        // result that no resume command asked for.
+        VLOG_SYS("failed to add the wait pause timer, set WaitPauseSuccessFlag to false");
+        m_bWaitPauseSuccessFlag = false;
+    }
     return 1;
 }
 
@@ -51,7 +60,7 @@ Eina_Bool CSportsUGMgr::m_WaitPauseSucceedCB(void* data) {
     VLOG_SYS("wait pause succeed count is [%d]", self->m_nWaitPauseSucceedCount);
     if (CSportsUtil::IsRecorderPauseSuccess()) {
         // The flag stays until the service reports the resume.
-        SendResume(self);
+        VANTRO_SEND_RESUME(self);
         self->m_pWaitPauseSucceedAlarm = nullptr;
         self->m_nWaitPauseSucceedCount = 0;
         return ECORE_CALLBACK_CANCEL;

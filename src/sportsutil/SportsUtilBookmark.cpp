@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -39,24 +40,6 @@ struct stBookmarkHeader {
     int32_t BookmarkExtra(int i) const { return Int(kBookmarkExtraOffset + 4 * i); }
     int32_t ImageSize(int i) const { return Int(kImageSizeOffset + 4 * i); }
 };
-
-// Clears a buffer without writing to pages that already hold only zeros.
-// A header may claim an image far larger than its file; a fresh allocation of
-// that size is untouched, zero-filled memory, and writing zeros over it would
-// make the whole claimed size resident for the sake of a few kilobytes.
-void ZeroFill(char* buffer, std::size_t size) {
-    static const char kZeros[4096] = {};
-    const std::size_t kChunk = sizeof(kZeros);
-    // Chunks follow page boundaries, so an untouched page is only ever read.
-    std::size_t misalign = reinterpret_cast<std::uintptr_t>(buffer) % kChunk;
-    std::size_t at = 0;
-    while (at < size) {
-        std::size_t n = kChunk - (at == 0 ? misalign : 0);
-        if (n > size - at) n = size - at;
-        if (std::memcmp(buffer + at, kZeros, n) != 0) std::memset(buffer + at, 0, n);
-        at += n;
-    }
-}
 
 std::string BookmarkFileName(const std::string& uri) {
     std::string::size_type end = uri.find(".srf");
@@ -131,16 +114,18 @@ bool CSportsUtil::GetLatestBookmark(const std::string& uri, stBookmarkThumbnail*
         file.Destroy();
         return false;
     }
-    char* buffer = new (std::nothrow) char[static_cast<std::size_t>(size) + 1];
+    // A header may claim far more than its file holds. calloc hands back
+    // zeroed memory whose untouched pages are never committed, so the zeros
+    // after the bytes read cost nothing, however large the claim.
+    char* buffer = static_cast<char*>(std::calloc(static_cast<std::size_t>(size) + 1, 1));
     if (buffer == nullptr) {
         VLOG_WARN("failed to allocate %d bytes for the thumbnail", size);
         file.Destroy();
         return false;
     }
-    ZeroFill(buffer, static_cast<std::size_t>(size) + 1);
     unsigned long imageRead = static_cast<unsigned long>(size);
     if (!file.Read(buffer, &imageRead)) {
-        delete[] buffer;
+        std::free(buffer);
         file.Destroy();
         return false;
     }
@@ -150,6 +135,7 @@ bool CSportsUtil::GetLatestBookmark(const std::string& uri, stBookmarkThumbnail*
     record->lBookmarkExtra = stHeader.BookmarkExtra(latest);
     record->pImageBuffer = buffer;
     record->iImageSize = size;
+    record->iImageBytesRead = static_cast<int>(imageRead);
     file.Destroy();
     return true;
 }

@@ -20,17 +20,6 @@ const char* const kDualTvKey = "db/dualtv/dualtv_view_status";
 const int kGameResumeMode = 1;
 const int kRecordingPair = 2;
 
-// True when the CI module's host control runs on the live service.
-bool IsHostControlledLiveService() {
-    CIM::TCCIService* ci = CIM::TCCIService::CIGeneralInstance();
-    if (!ci) return false;
-    bool running = false;
-    if (ci->IsHostControlRunning(&running, 0) != 1 || !running) return false;
-    VLOG_SYS("Host Control is running.");
-    CPVRChannelMgr* channelMgr = CPVRChannelMgr::GetChannelMgrInstance();
-    return channelMgr && channelMgr->CheckHostControllerIsActive(CSportsUtil::GetLiveServiceId());
-}
-
 // Of two recordings, the one that plays the current channel; the other is
 // written to *other. When neither is live the second plays the current one.
 unsigned long long CurrentOfPair(const unsigned long long list[kRecordingPair], unsigned long long* other) {
@@ -45,9 +34,11 @@ unsigned long long CurrentOfPair(const unsigned long long list[kRecordingPair], 
 }  // namespace
 
 unsigned long long CSportsUtil::GetLiveServiceId() {
-    if (IsAVSource()) return kAVServiceId;
-    unsigned long long serviceId = 0;
-    if (svc_pvr_get_current_livetv_service_id(&serviceId) != PS_CALL_METHOD_SUCCESS) return 0;
+    unsigned long long serviceId = kAVServiceId;
+    if (!IsAVSource()) {
+        serviceId = 0;
+        if (svc_pvr_get_current_livetv_service_id(&serviceId) != PS_CALL_METHOD_SUCCESS) return 0;
+    }
     VLOG_SYS("Live service id is [%llu]", serviceId);
     return serviceId;
 }
@@ -239,9 +230,15 @@ bool CSportsUtil::IsExistConflictApp() {
         }
     }
 
-    if (IsHostControlledLiveService()) {
-        VLOG_SYS("ConflictApp, It's ZiggoVOD");
-        return true;
+    CIM::TCCIService* ci = CIM::TCCIService::CIGeneralInstance();
+    bool hostControl = false;
+    if (ci && ci->IsHostControlRunning(&hostControl, 0) == 1 && hostControl) {
+        VLOG_SYS("Host Control is running.");
+        CPVRChannelMgr* channelMgr = CPVRChannelMgr::GetChannelMgrInstance();
+        if (channelMgr && channelMgr->CheckHostControllerIsActive(GetLiveServiceId())) {
+            VLOG_SYS("ConflictApp, It's ZiggoVOD");
+            return true;
+        }
     }
 
     VLOG_SYS("Not exist confilct app, support PVR key.");

@@ -27,14 +27,9 @@ const system_info_key_e kHighlightInAvKey = 464;
 const int kShareDataWatchTv = 3;
 const int kRecordingListCapacity = 10;
 
-// The source window that has the focus while the screen is split.
-int FocusedWindow() {
-    int focus = 0;
-    if (vconf_get_int(kPxvFocusKey, &focus) != 0) {
-        VLOG_SYS("Get focus windowId failed!");
-        focus = 0;
-    }
-    VLOG_SYS("PXV focus screen Id is [%d]", focus);
+// The source window of a split-screen focus value: the focus names the other
+// screen; values out of range are taken as the window itself.
+int WindowOfFocus(int focus) {
     switch (focus) {
         case 1:
         case 3:
@@ -45,7 +40,6 @@ int FocusedWindow() {
         case 4:
             return 1;
         default:
-            VLOG_SYS("FouceSreenId error");
             return focus;
     }
 }
@@ -177,7 +171,14 @@ int CSportsUtil::GetSourceType(int& type) {
     int window = 0;
     if (pxvState == 1) {
         VLOG_SYS("PXV Mode");
-        window = FocusedWindow();
+        int focus = 0;
+        if (vconf_get_int(kPxvFocusKey, &focus) != 0) {
+            VLOG_SYS("Get focus windowId failed!");
+            focus = 0;
+        }
+        VLOG_SYS("PXV focus screen Id is [%d]", focus);
+        if (focus < 0 || focus > 5) VLOG_SYS("FouceSreenId error");
+        window = WindowOfFocus(focus);
     }
 
     ISourceControl* sourceControl = nullptr;

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         volatile char sink = record->pImageBuffer[0] ^ record->pImageBuffer[record->iImageSize - 1];
         (void)sink;
         if (record->pImageBuffer[record->iImageSize] != 0) abort();
-        delete[] record->pImageBuffer;
+        free(record->pImageBuffer);
         record->pImageBuffer = nullptr;
     } else if (record->pImageBuffer) {
         abort();  // a failed call must leave the record alone

@@ -6,6 +6,7 @@
 // the header it read and exactly the bytes its descriptor then found.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -207,7 +208,7 @@ TEST_F(ChangingBookmarkFileTest, ReaderAnswersFromTheHeaderItReadAndTheBytesItFo
         Bytes expected(kLatestSize + 1, 0);
         for (std::size_t i = 0; i < kLatestSize && kLatestAt + i < seen.size(); ++i) expected[i] = seen[kLatestAt + i];
         Bytes got(record.pImageBuffer, record.pImageBuffer + kLatestSize + 1);
-        delete[] record.pImageBuffer;
+        free(record.pImageBuffer);
         EXPECT_EQ(got, expected);
     }
 }

@@ -81,7 +81,7 @@ protected:
     }
     // A record the reader must leave alone whenever it fails.
     void ResetRecord() {
-        if (record_->pImageBuffer != sentinel_) delete[] record_->pImageBuffer;
+        if (record_->pImageBuffer != sentinel_) free(record_->pImageBuffer);
         record_->bIsAuto = true;
         record_->lHighlightTime = -77;
         record_->lBookmarkExtra = -88;
@@ -89,7 +89,7 @@ protected:
         record_->iImageSize = -99;
     }
     void TearDown() override {
-        if (record_->pImageBuffer != sentinel_) delete[] record_->pImageBuffer;
+        if (record_->pImageBuffer != sentinel_) free(record_->pImageBuffer);
         delete record_;
         ASSERT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
     }

@@ -33,7 +33,7 @@ protected:
         out->pImageBuffer = nullptr;
         if (!CSportsUtil::GetLatestBookmark(uri, out)) return false;
         image->assign(out->pImageBuffer, out->pImageBuffer + out->iImageSize);
-        delete[] out->pImageBuffer;
+        std::free(out->pImageBuffer);
         out->pImageBuffer = nullptr;
         return true;
     }
