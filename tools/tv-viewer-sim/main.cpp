@@ -15,6 +15,7 @@
 #include <sstream>
 #include <vector>
 
+#include "Recorder.h"
 #include "Runner.h"
 #include "Scenario.h"
 #include "Viewer.h"
@@ -45,6 +46,7 @@ const Ecore_Getopt_Desc kOptionDescs[] = {
     ECORE_GETOPT_STORE_TRUE('l', "logs", "Print the gadget's log lines in the transcript."),
     ECORE_GETOPT_STORE_STR('o', "out", "Directory for screenshots (default: current)."),
     ECORE_GETOPT_STORE_STR('L', "lang", "Menu language, e.g. en, de, ar."),
+    ECORE_GETOPT_STORE_STR('r', "record", "Write the session to this scenario file, what the gadget did as expectations."),
     ECORE_GETOPT_LICENSE('\0', "license"),
     ECORE_GETOPT_VERSION('V', "version"),
     ECORE_GETOPT_HELP('h', "help"),
@@ -76,6 +78,8 @@ long long RealMicros() {
 }
 
 bool g_quit = false;
+tvsim::Recorder* g_recorder = nullptr;
+std::vector<std::string> g_typed;  // remote keys typed, pressed between time steps
 
 bool IsRightToLeftLanguage(const std::string& language) {
     std::string code = language.substr(0, language.find_first_of("_.@"));
@@ -88,29 +92,53 @@ void OnKeyboard(void* data, Evas*, Evas_Object*, void* event) {
     auto* viewer = static_cast<tvsim::Viewer*>(data);
     auto* ev = static_cast<Evas_Event_Key_Down*>(event);
     if (!ev || !ev->keyname) return;
+    (void)viewer;
+    if (g_quit) return;
     if (std::string(ev->keyname) == "q") {
         g_quit = true;
         return;
     }
     const char* remote = tvsim::Viewer::RemoteKeyFor(ev->keyname);
-    if (!remote) return;
-    int down = viewer->KeyDown(remote);
-    viewer->KeyUp(remote);
-    std::printf("key %s %s\n", remote, down == 0 ? "consumed" : "returned");
-    viewer->Settle();
+    if (remote) g_typed.push_back(remote);
 }
 
-// Interactive mode: virtual time follows real time.
+void PressTyped(tvsim::Viewer& viewer) {
+    std::vector<std::string> typed;
+    typed.swap(g_typed);
+    for (const std::string& remote : typed) {
+        int down;
+        if (g_recorder) {
+            down = g_recorder->PressKey(remote);
+        } else {
+            down = viewer.KeyDown(remote);
+            viewer.KeyUp(remote);
+            viewer.Settle();
+        }
+        std::printf("key %s %s\n", remote.c_str(), down == 0 ? "consumed" : "returned");
+    }
+    std::fflush(stdout);
+}
+
+// Interactive mode: virtual time follows real time, in whole milliseconds
+// as `advance` moves it, and keys are pressed between those steps, so that
+// a recorded session replays the same.
 void RunWindow(tvsim::Viewer& viewer) {
     evas_object_event_callback_add(viewer.Window(), EVAS_CALLBACK_KEY_DOWN, OnKeyboard, &viewer);
     elm_object_focus_set(viewer.Window(), EINA_TRUE);
     std::size_t printed = vsim::JournalSize();
     long long last = RealMicros();
-    while (!g_quit) {
+    long long owed = 0;
+    std::printf("window ready\n");
+    std::fflush(stdout);
+    while (!g_quit || !g_typed.empty()) {
         long long now = RealMicros();
-        vclock::AdvanceAndRun(now - last, 16000);
-        viewer.Settle();
+        owed += now - last;
         last = now;
+        for (; owed >= 1000; owed -= 1000) {
+            vclock::AdvanceAndRun(1000, 1000);
+            viewer.Settle();
+        }
+        PressTyped(viewer);
         for (const auto& e : vsim::JournalSince(printed))
             if (e.kind == "launch" || e.kind == "result" || e.kind == "pvr")
                 std::printf("  %s %s %s\n", e.kind.c_str(), e.name.c_str(), e.text.c_str());
@@ -125,11 +153,13 @@ int main(int argc, char** argv) {
     char* gadget = nullptr;
     char* outDir = nullptr;
     char* lang = nullptr;
+    char* recordTo = nullptr;
     Eina_Bool window = EINA_FALSE, quiet = EINA_FALSE, logs = EINA_FALSE, quitOption = EINA_FALSE;
     // clang-format off
     Ecore_Getopt_Value values[] = {ECORE_GETOPT_VALUE_STR(gadget),  ECORE_GETOPT_VALUE_BOOL(window),
                                    ECORE_GETOPT_VALUE_BOOL(quiet),  ECORE_GETOPT_VALUE_BOOL(logs),
                                    ECORE_GETOPT_VALUE_STR(outDir),  ECORE_GETOPT_VALUE_STR(lang),
+                                   ECORE_GETOPT_VALUE_STR(recordTo),
                                    ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_BOOL(quitOption),
                                    ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_NONE};
     // clang-format on
@@ -200,6 +230,28 @@ int main(int argc, char** argv) {
     options.showLogs = logs;
     options.baseDir = outDir ? outDir : "";
     tvsim::Runner runner(viewer, std::cout, options);
+    if (recordTo) {
+        tvsim::Recorder recorder(viewer, runner, logs);
+        if (!recorder.RunScenario(text, commands, &error)) {
+            std::fprintf(stderr, "%s: %s (nothing recorded)\n", scenarioName.c_str(), error.c_str());
+            return 1;
+        }
+        if (window) {
+            g_recorder = &recorder;
+            RunWindow(viewer);
+            recorder.Finish();
+        }
+        std::ofstream out(recordTo);
+        out << "# Recorded by tv-viewer-sim --record" << (args < argc ? std::string(" from ") + scenarioName : "")
+            << ": what the gadget did, as expectations. Review before committing.\n"
+            << recorder.Text();
+        if (!out.flush()) {
+            std::fprintf(stderr, "tv-viewer-sim: cannot write %s\n", recordTo);
+            return 2;
+        }
+        std::cout << recordTo << ": " << recorder.Expectations() << " expectations recorded\n";
+        return 0;
+    }
     tvsim::RunResult result = runner.Run(commands);
     std::cout << scenarioName << ": " << result.expectations << " expectations, "
               << (result.failures ? "FAILED" : "all met") << "\n";
