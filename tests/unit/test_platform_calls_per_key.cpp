@@ -11,6 +11,7 @@
 #include "SportsUGMgr.h"
 #include "TestSupport.h"
 #include "UgData.h"
+#include "bookmark_writer.h"
 #include "VirtualClock.h"
 #include "tv_viewer_kevent.h"
 
@@ -163,3 +164,29 @@ TEST(BenchQuantile, NearestRank) {
         EXPECT_EQ(vbench::Quantile(c.samples, c.q), c.expected) << "q=" << c.q << " n=" << n;
     }
 }
+
+namespace {
+
+using vbench::operator+;
+
+// The viewer's "show" after green: the recording's URI once, then the pop-up,
+// which asks the orientation where it mirrors its bar and where it mirrors
+// its layout.
+TEST_F(PlatformCallsPerKey, PopupShowMakesExactlyItsCalls) {
+    const std::string uri = "calls_per_key_rec_01.srf";  // in the build tree, the working directory
+    ASSERT_TRUE(vsim::WriteBookmarkFile(vsim::BookmarkPathFor(uri), {"manual:75"}));
+    vsim::ResetWorld();
+    vbench::SportsRecordingWorld(uri);
+    vsim::ClearJournal();
+    ASSERT_EQ(data->pMgr->ProcessUGEvent(UG_EVENT_SHOW), 1);
+    const Calls expected = Calls{{"svc_pvr_is_sports_mode", ""}} + vbench::ServiceId() +
+                           Calls{{"svc_pvr_get_recording_uri_by_service_id", "1001"},
+                                 {"utilx_set_window_opaque_state", "0 0"},
+                                 {"ua_UI_orientation_get", ""},
+                                 {"ua_UI_orientation_get", ""}};
+    Calls made = vbench::JournaledCalls();
+    EXPECT_TRUE(made == expected) << Describe(expected, made);
+    EXPECT_TRUE(data->pMgr->m_IsBookmarkWndShow());
+}
+
+}  // namespace
