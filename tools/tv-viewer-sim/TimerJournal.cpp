@@ -88,6 +88,16 @@ std::size_t PendingGadgetTimerCount() { return Timers().size(); }
 extern "C" __attribute__((visibility("default"))) Ecore_Timer* ecore_timer_add(double in, Ecore_Task_Cb func,
                                                                                const void* data) {
     if (!FromGadget(__builtin_return_address(0)) || !func) return RealAdd()(in, func, data);
+    // A scenario may make the gadget's timers of one interval fail to be made:
+    // set ecore_timer_add[1] null (or ecore_timer_add null for every interval).
+    char interval[32];
+    std::snprintf(interval, sizeof interval, "%g", in);
+    if (vsim::FactIs(vsim::FactFor("ecore_timer_add", interval), 0, "null")) {
+        Tracked refused;
+        refused.interval = in;
+        Note("refused", &refused);
+        return nullptr;
+    }
     auto* t = new Tracked;
     t->callback = func;
     t->data = data;
