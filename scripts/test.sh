@@ -36,6 +36,13 @@ else echo "build of build-tsan failed:"; tail -40 build-tsan.log; status=1; fi
 
 echo "== normal build"
 if build build; then
+  echo "== exit soak (the viewer over every scenario and a hostile bookmark file)"
+  bash tests/soak/exit_soak.sh build "${SOAK_RUNS:-1000}" || status=1
+  echo "== instruction budgets"
+  BUILD="$PWD/build" bash bench/check-budgets.sh || status=1
+  echo "== test ratio"
+  bash scripts/test-ratio.sh
+  echo "== CTest"
   (cd build && ctest -j2 --output-on-failure) || status=1
 else status=1; fi
 exit $status

@@ -37,22 +37,22 @@ bool IsHighPrioKey(const char* name) {
         return KEY_RETURNED;                                                     \
     } while (0)
 
-#define VANTRO_RETURN_DATA_ERROR()                                          \
-    do {                                                                    \
-        VLOG_SYS("UG data error, return UG key down event callback!");      \
-        g_nKeyReleaseResult = KEY_RETURNED;                                 \
-        return KEY_RETURNED;                                                \
+#define VANTRO_RETURN_DATA_ERROR()                                     \
+    do {                                                               \
+        VLOG_SYS("UG data error, return UG key down event callback!"); \
+        g_nKeyReleaseResult = KEY_RETURNED;                            \
+        return KEY_RETURNED;                                           \
     } while (0)
 
 // Only exactly 1 from the manager consumes the key.
-#define VANTRO_RETURN_VERDICT(managerResult, name)                      \
-    do {                                                                \
-        if ((managerResult) == 1) {                                     \
-            VLOG_SYS("sports mode ug consumed the key:%s", name);       \
-            g_nKeyReleaseResult = KEY_CONSUMED;                         \
-            return KEY_CONSUMED;                                        \
-        }                                                               \
-        VANTRO_RETURN_KEY();                                            \
+#define VANTRO_RETURN_VERDICT(managerResult, name)                \
+    do {                                                          \
+        if ((managerResult) == 1) {                               \
+            VLOG_SYS("sports mode ug consumed the key:%s", name); \
+            g_nKeyReleaseResult = KEY_CONSUMED;                   \
+            return KEY_CONSUMED;                                  \
+        }                                                         \
+        VANTRO_RETURN_KEY();                                      \
     } while (0)
 
 extern "C" {

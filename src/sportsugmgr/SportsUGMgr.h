@@ -100,13 +100,13 @@ private:
 
 // Brings the viewer's window up before a sports view opens over it. A macro so
 // that its line is logged under the operation that raises.
-#define VANTRO_RAISE_VIEWER()                               \
-    do {                                                    \
-        Evas_Object* viewerWin = ug_get_window();           \
-        if (viewerWin) {                                    \
-            VLOG_SYS("tv-viewer is focus out, raise it.");  \
-            elm_win_raise(viewerWin);                       \
-        }                                                   \
+#define VANTRO_RAISE_VIEWER()                              \
+    do {                                                   \
+        Evas_Object* viewerWin = ug_get_window();          \
+        if (viewerWin) {                                   \
+            VLOG_SYS("tv-viewer is focus out, raise it."); \
+            elm_win_raise(viewerWin);                      \
+        }                                                  \
     } while (0)
 
 // Lets the host ask whether the bookmark pop-up is on screen.

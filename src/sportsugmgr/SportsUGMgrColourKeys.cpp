@@ -20,7 +20,7 @@ bool IsWithin(const timeval& diff, long thresholdUs) { return diff.tv_sec == 0 &
 }  // namespace
 
 // The measured difference is logged by the key handling that asks, under its own name.
-#define VANTRO_LOG_DIFFERENCE(family, diff)                                                                \
+#define VANTRO_LOG_DIFFERENCE(family, diff)                                                               \
     VLOG_WARN("time difference for %s key is [%ld] s [%ld] us", family, static_cast<long>((diff).tv_sec), \
               static_cast<long>((diff).tv_usec))
 

@@ -15,14 +15,14 @@ const int kServiceIdTextSize = 512;
 
 // Tells the recorder to resume; a macro so that its line is logged under the
 // operation that saw the pause confirmed.
-#define VANTRO_SEND_RESUME(self)                                                                                \
-    do {                                                                                                        \
-        char serviceIdText[kServiceIdTextSize] = {};                                                            \
-        unsigned long long serviceId = 0;                                                                       \
-        CSportsUtil::GetCurrentServiceID(&serviceId);                                                           \
-        std::snprintf(serviceIdText, sizeof serviceIdText, "%llu", serviceId);                                  \
+#define VANTRO_SEND_RESUME(self)                                                                                  \
+    do {                                                                                                          \
+        char serviceIdText[kServiceIdTextSize] = {};                                                              \
+        unsigned long long serviceId = 0;                                                                         \
+        CSportsUtil::GetCurrentServiceID(&serviceId);                                                             \
+        std::snprintf(serviceIdText, sizeof serviceIdText, "%llu", serviceId);                                    \
         VLOG_SYS("Exit zoom, pause successed, launch record app to resume. szServiceId is [%s].", serviceIdText); \
-        (self)->t_SendCmdToRecordApp("zoomresume", serviceIdText);                                              \
+        (self)->t_SendCmdToRecordApp("zoomresume", serviceIdText);                                                \
     } while (0)
 
 int CSportsUGMgr::m_ProcessExitZoom() {

@@ -11,8 +11,8 @@
 #include "SportsUGMgr.h"
 #include "TestSupport.h"
 #include "UgData.h"
-#include "bookmark_writer.h"
 #include "VirtualClock.h"
+#include "bookmark_writer.h"
 #include "tv_viewer_kevent.h"
 
 namespace {

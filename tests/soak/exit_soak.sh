@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Runs the viewer over the examples, the scenario suite and a hostile bookmark
+# file, RUNS times in all (default 1000, two at a time), and requires every run
+# to exit 0 within a few seconds: a crash or a hang at shutdown fails it.
+#   tests/soak/exit_soak.sh BUILD_DIR [RUNS]
+set -uo pipefail
+build=$(cd "$1" && pwd)
+runs=${2:-1000}
+src=$(cd "$(dirname "$0")/../.." && pwd)
+work="$build/soak"
+rm -rf "$work" && mkdir -p "$work/rec"
+export ELM_DISPLAY=buffer ELM_ACCEL=none ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0
+
+# A bookmark file whose latest image claims 2,000,000,000 bytes in a 4 KiB file.
+python3 - "$work/rec/hostile.bmk" <<'PY'
+import struct, sys
+header = bytearray(3160)
+struct.pack_into('<i', header, 4, 1)
+struct.pack_into('<i', header, 760, 75)
+struct.pack_into('<i', header, 2560, 2000000000)
+open(sys.argv[1], 'wb').write(bytes(header) + b'\x89PNG' + bytes(range(256)) * 3)
+PY
+cat >"$work/hostile.scenario" <<SC
+set svc_pvr_is_sports_mode 1
+set svc_pvr_get_record_state_by_service_id 2 0
+set svc_pvr_get_current_recording_count 1
+set svc_pvr_get_recording_uri_by_service_id[1001] $work/rec/hostile.srf
+set svc_pvr_get_recording_uri_by_service_id[1001].ret 0
+lifecycle create
+advance 2s
+key XF86Green
+expect consumed
+advance 1s
+key XF86Green
+advance 16s
+lifecycle destroy
+SC
+
+mapfile -t scenarios < <(ls "$src"/examples/*.scenario "$src"/tests/scenarios/*.scenario "$work/hostile.scenario")
+: >"$work/failures"
+# shellcheck disable=SC2016  # the inner script expands its own variables
+seq 1 "$runs" | xargs -P2 -I{} bash -c '
+  i={}; list=("$@"); s=${list[$(( i % ${#list[@]} ))]}
+  (cd "'"$build"'" && timeout -k 2 10 ./tools/tv-viewer-sim/tv-viewer-sim --quiet "$s" >/dev/null 2>&1)
+  rc=$?; [ $rc = 0 ] || echo "run $i rc=$rc $s" >>"'"$work"'/failures"' _ "${scenarios[@]}"
+failed=$(wc -l <"$work/failures")
+echo "exit soak: $runs runs over ${#scenarios[@]} scenarios, $failed did not exit 0 in time"
+cat "$work/failures"
+[ "$failed" = 0 ]
