@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Every log line's head names the gadget function that writes it, twice and
+# with one line number: "FILE: FUNC(LINE) > [APP][FUNC:LINE] ". Runs every
+# scenario, then fails on a head that names a function outside the gadget's
+# own operations (a helper writing for its caller hides which handler spoke),
+# and on two viewer commands whose lines share one site.
+set -uo pipefail
+build=$(cd "$2" && pwd)
+src=$(cd "$3" && pwd)
+log="$build/log_heads.log"
+: >"$log"
+for s in "$src"/examples/*.scenario "$src"/tests/scenarios/*.scenario; do
+  (cd "$build" && VANTRO_LOG_FILE="$log" ./tools/tv-viewer-sim/tv-viewer-sim --quiet "$s" >/dev/null 2>&1)
+done
+[ -s "$log" ] || { echo "no log lines were written"; exit 1; }
+status=0
+bad=$(grep -v -E '^[A-Za-z]+\.cpp: ([A-Za-z_~0-9]+)\(([0-9]+)\) > \[APP\]\[\1:\2\] ' "$log" | sort -u | head -5)
+[ -z "$bad" ] || { echo "heads out of form:"; echo "$bad"; status=1; }
+allowed=$(grep -v '^#' "$src/tests/shell/log_functions.txt")
+unknown=$(sed -n 's/^[A-Za-z]*\.cpp: \([A-Za-z_~0-9]*\)(.*/\1/p' "$log" | sort -u | grep -vxF "$allowed")
+[ -z "$unknown" ] || { echo "heads name functions the gadget does not have:"; echo "$unknown"; status=1; }
+sites=$(grep -E '\] (process the sports ug show|process the sports ug hide|process the exit sportzoommode|Process enter zoom msg\.)$' "$log" \
+  | sed 's/ > .*\] / /' | sort -u | awk '{print $2}' | sort | uniq -d)
+[ -z "$sites" ] || { echo "viewer commands share a log site: $sites"; status=1; }
+[ $status = 0 ] && echo "log heads ok: $(wc -l <"$log") lines"
+exit $status
