@@ -38,6 +38,8 @@ echo "== normal build"
 if build build; then
   echo "== exit soak (the viewer over every scenario and a hostile bookmark file)"
   bash tests/soak/exit_soak.sh build "${SOAK_RUNS:-1000}" || status=1
+  echo "== memcheck (the scenario suite under valgrind)"
+  bash scripts/memcheck.sh build || status=1
   echo "== instruction budgets"
   BUILD="$PWD/build" bash bench/check-budgets.sh || status=1
   echo "== test ratio"
