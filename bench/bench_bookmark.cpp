@@ -9,7 +9,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdlib.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

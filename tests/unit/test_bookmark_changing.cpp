@@ -6,7 +6,6 @@
 // the header it read and exactly the bytes its descriptor then found.
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>

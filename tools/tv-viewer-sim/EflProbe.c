@@ -31,6 +31,7 @@ __attribute__((visibility("default"))) void elm_object_signal_emit(Evas_Object* 
                                                                    const char* source) {
     if (FromGadget(__builtin_return_address(0))) {
         char args[256];
+        /* NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.DeprecatedOrUnsafeBufferHandling): bounded by sizeof */
         snprintf(args, sizeof args, "%s %s %s", TypeOf(obj), emission ? emission : "(null)",
                  source ? source : "(null)");
         vsim_record_call("elm_object_signal_emit", args);
@@ -46,6 +47,7 @@ __attribute__((visibility("default"))) void elm_config_mirrored_set(Eina_Bool mi
 __attribute__((visibility("default"))) void elm_object_mirrored_set(Evas_Object* obj, Eina_Bool mirrored) {
     if (FromGadget(__builtin_return_address(0))) {
         char args[128];
+        /* NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.DeprecatedOrUnsafeBufferHandling): bounded by sizeof */
         snprintf(args, sizeof args, "%s %d", TypeOf(obj), mirrored ? 1 : 0);
         vsim_record_call("elm_object_mirrored_set", args);
     }
@@ -55,6 +57,7 @@ __attribute__((visibility("default"))) void elm_object_mirrored_set(Evas_Object*
 __attribute__((visibility("default"))) void elm_object_mirrored_automatic_set(Evas_Object* obj, Eina_Bool automatic) {
     if (FromGadget(__builtin_return_address(0))) {
         char args[128];
+        /* NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.DeprecatedOrUnsafeBufferHandling): bounded by sizeof */
         snprintf(args, sizeof args, "%s %d", TypeOf(obj), automatic ? 1 : 0);
         vsim_record_call("elm_object_mirrored_automatic_set", args);
     }
@@ -65,16 +68,18 @@ __attribute__((visibility("default"))) Eina_Bool elm_image_memfile_set(Evas_Obje
                                                                        const char* format, const char* key) {
     if (FromGadget(__builtin_return_address(0))) {
         char args[128];
+        /* NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.DeprecatedOrUnsafeBufferHandling): bounded by sizeof */
         snprintf(args, sizeof args, "%s %zu", format ? format : "(null)", size);
         vsim_record_call("elm_image_memfile_set", args);
     }
-    return NEXT("elm_image_memfile_set", Eina_Bool (*)(Evas_Object*, const void*, size_t, const char*, const char*))(
+    return NEXT("elm_image_memfile_set", Eina_Bool(*)(Evas_Object*, const void*, size_t, const char*, const char*))(
         obj, img, size, format, key);
 }
 
 __attribute__((visibility("default"))) void elm_win_focus_highlight_enabled_set(Evas_Object* obj, Eina_Bool enabled) {
     if (FromGadget(__builtin_return_address(0))) {
         char args[128];
+        /* NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.DeprecatedOrUnsafeBufferHandling): bounded by sizeof */
         snprintf(args, sizeof args, "%s %d", TypeOf(obj), enabled ? 1 : 0);
         vsim_record_call("elm_win_focus_highlight_enabled_set", args);
     }

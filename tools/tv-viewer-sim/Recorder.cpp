@@ -54,7 +54,8 @@ const char* Level(const vsim::Entry& e) {
 bool HoldsAddress(const std::string& text) {
     for (std::size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2)) {
         std::size_t digits = 0;
-        while (at + 2 + digits < text.size() && std::isxdigit(static_cast<unsigned char>(text[at + 2 + digits]))) ++digits;
+        while (at + 2 + digits < text.size() && std::isxdigit(static_cast<unsigned char>(text[at + 2 + digits])))
+            ++digits;
         if (digits >= 8) return true;
     }
     return false;
@@ -165,7 +166,7 @@ void Recorder::FlushTime() {
         m_windowStarted = true;
         m_text += "# window session\n";
     }
-    long long ms = std::llround((vclock::NowUs() - m_timeMark) / 1000.0);
+    long long ms = std::llround(static_cast<double>(vclock::NowUs() - m_timeMark) / 1000.0);
     if (ms > 0) {
         m_text += "advance " + std::to_string(ms) + "ms\n";
         WriteObserved("advance", m_journalMark, "");

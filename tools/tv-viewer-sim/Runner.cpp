@@ -483,7 +483,8 @@ bool Runner::Expect(const Command& c, std::string* failure) {
         }
         if (found == (what == "log")) return true;
         *failure = (what == "log" ? "no log line \"" : "unexpected log line \"") + message + "\"" +
-                   (leveled ? " at " + c.args[1] : "") + (elsewhere && what == "log" ? " (written at another level)" : "") +
+                   (leveled ? " at " + c.args[1] : "") +
+                   (elsewhere && what == "log" ? " (written at another level)" : "") +
                    (what == "log" && !elsewhere ? Seen(since, "log") : "");
         return false;
     }

@@ -138,10 +138,11 @@ private:
     void Close(int number) {
         m_open = false;
         if (m_outline.columns.empty())
-            Fail(number, "outline \"" + m_outline.name + "\" (line " + std::to_string(m_outline.line) +
-                             ") has no header line");
+            Fail(number,
+                 "outline \"" + m_outline.name + "\" (line " + std::to_string(m_outline.line) + ") has no header line");
         else if (m_outline.rows == 0)
-            Fail(number, "outline \"" + m_outline.name + "\" (line " + std::to_string(m_outline.line) + ") has no rows");
+            Fail(number,
+                 "outline \"" + m_outline.name + "\" (line " + std::to_string(m_outline.line) + ") has no rows");
     }
 
     void TableLine(int number, const std::string& line) {
@@ -173,8 +174,8 @@ private:
             column.name = Trimmed(cells[i]);
             std::string error;
             if (!SplitWords(cells[i], &column.prefix, &error) || column.prefix.empty()) {
-                Fail(number, "column " + std::to_string(i + 1) + " of the header " +
-                                 (error.empty() ? "is empty" : error));
+                Fail(number,
+                     "column " + std::to_string(i + 1) + " of the header " + (error.empty() ? "is empty" : error));
                 m_outline.columns.clear();
                 return;
             }
@@ -190,7 +191,7 @@ private:
         reset.args = {m_outline.name};
         reset.source = "outline \"" + m_outline.name + "\", row";
         row.push_back(reset);
-        for (Command command : m_outline.setup) row.push_back(command);
+        for (const Command& command : m_outline.setup) row.push_back(command);
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const Column& column = m_outline.columns[i];
             // A cell may hold several commands of its column, split by ';'.
@@ -201,7 +202,7 @@ private:
                     Fail(number, "column " + std::to_string(i + 1) + " (" + column.name + "): " + error);
                     return;
                 }
-                if (words.empty()) continue;  // an empty cell: nothing for this column
+                if (words.empty()) continue;                              // an empty cell: nothing for this column
                 if (words.size() == 1 && words[0] == "~") words.clear();  // the header's command alone
                 std::vector<std::string> full = words;
                 if (column.prefix != std::vector<std::string>{"do"})
@@ -211,7 +212,8 @@ private:
                 command.line = number;
                 command.verb = full[0];
                 command.args.assign(full.begin() + 1, full.end());
-                for (const std::string& word : full) command.source += (command.source.empty() ? "" : " ") + Written(word);
+                for (const std::string& word : full)
+                    command.source += (command.source.empty() ? "" : " ") + Written(word);
                 command.column = static_cast<int>(i + 1);
                 command.columnName = column.name;
                 row.push_back(command);
