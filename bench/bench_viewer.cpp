@@ -81,7 +81,53 @@ bool WriteRecording() {
     return true;
 }
 
+// Beside it a bookmark file whose latest image claims 2,000,000,000 bytes
+// while the file holds a real picture of a few KiB: the pop-up must not pay
+// for the claim, in time or in memory.
+std::string& HostileUri() {
+    static std::string uri;
+    return uri;
+}
+
+bool WriteHostileRecording() {
+    HostileUri() = RecordingUri().substr(0, RecordingUri().rfind('/')) + "/hostile.srf";
+    std::vector<unsigned char> file(vsim::kBookmarkHeaderSize, 0);
+    auto put = [&file](int offset, int32_t value) {
+        for (int i = 0; i < 4; ++i)
+            file[offset + i] = static_cast<unsigned char>(static_cast<uint32_t>(value) >> (8 * i));
+    };
+    put(4, 1);              // one bookmark
+    put(760, 75);           // at 00:01:15
+    put(2560, 2000000000);  // its image size as claimed
+    std::vector<unsigned char> picture = vsim::DefaultThumbnail(false, 0);
+    file.insert(file.end(), picture.begin(), picture.end());
+    FILE* f = std::fopen(vsim::BookmarkPathFor(HostileUri()).c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// Peak resident memory since the last reset, in KiB (VmHWM).
+long PeakResidentKib() {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long kib = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+    std::fclose(f);
+    return kib;
+}
+
+void ResetPeakResident() {
+    FILE* f = std::fopen("/proc/self/clear_refs", "w");
+    if (!f) return;
+    std::fputs("5", f);
+    std::fclose(f);
+}
+
 void RemoveRecording() {
+    unlink(vsim::BookmarkPathFor(HostileUri()).c_str());
     std::string bmk = vsim::BookmarkPathFor(RecordingUri());
     unlink(bmk.c_str());
     std::string dir = RecordingUri().substr(0, RecordingUri().rfind('/'));
@@ -125,9 +171,9 @@ long DifferingPixels(Ecore_Evas* ee, const std::vector<unsigned char>& reference
 }
 
 // The created gadget in a sports-mode world recording into RecordingUri().
-void StartGadget(tvsim::Viewer& v) {
+void StartGadget(tvsim::Viewer& v, const std::string& uri = RecordingUri()) {
     vsim::ResetWorld();
-    vbench::SportsRecordingWorld(RecordingUri());
+    vbench::SportsRecordingWorld(uri);
     v.SetAnswers(true);
     v.Create();
     v.Start();
@@ -146,9 +192,9 @@ int64_t ThreadCpuNs() {
     return static_cast<int64_t>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
 
-void BM_PopupLatency(benchmark::State& state) {
+void BM_PopupLatency(benchmark::State& state, const std::string* uri) {
     tvsim::Viewer& v = TheViewer();
-    StartGadget(v);
+    StartGadget(v, *uri);
     Ecore_Evas* ee = Canvas(v);
     ecore_evas_manual_render(ee);
     const std::vector<unsigned char> without = Frame(ee);
@@ -159,6 +205,8 @@ void BM_PopupLatency(benchmark::State& state) {
     }
     std::vector<double> real, cpu;
     double frames = 0;
+    ResetPeakResident();
+    const long residentBefore = PeakResidentKib();
     for (auto _ : state) {
         int64_t spent = 0, spentCpu = 0;
         int rendered = 0;
@@ -196,6 +244,7 @@ void BM_PopupLatency(benchmark::State& state) {
     state.counters["cpu_p50_us"] = vbench::Quantile(cpu, 0.50);
     state.counters["cpu_p99_us"] = vbench::Quantile(cpu, 0.99);
     state.counters["frames"] = frames;
+    state.counters["peak_rss_above_start_kib"] = static_cast<double>(PeakResidentKib() - residentBefore);
 }
 
 // One load cycle in this process; prints "NS RSS_BEFORE_CREATE_KIB RSS_AFTER_CREATE_KIB".
@@ -459,9 +508,10 @@ int main(int argc, char** argv) {
     if (loadOnce) std::_Exit(LoadOnce());
     if (soak) std::_Exit(SoakOnce(std::atoi(argv[2]), std::atoi(argv[3])));
     if (argc > 2 && std::strcmp(argv[1], "--control") == 0) std::_Exit(ControlOnce(std::atoi(argv[2])));
-    if (!WriteRecording()) return 1;
+    if (!WriteRecording() || !WriteHostileRecording()) return 1;
 
-    vbench::RepeatedManual("PopupLatency", benchmark::kMicrosecond, BM_PopupLatency);
+    vbench::RepeatedManual("PopupLatency", benchmark::kMicrosecond, BM_PopupLatency, &RecordingUri());
+    vbench::RepeatedManual("PopupLatencyHostileClaim", benchmark::kMicrosecond, BM_PopupLatency, &HostileUri());
     benchmark::RegisterBenchmark("LoadCycle", BM_LoadCycle)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
