@@ -91,20 +91,11 @@ std::string& HostileUri() {
 
 bool WriteHostileRecording() {
     HostileUri() = RecordingUri().substr(0, RecordingUri().rfind('/')) + "/hostile.srf";
-    std::vector<unsigned char> file(vsim::kBookmarkHeaderSize, 0);
-    auto put = [&file](int offset, int32_t value) {
-        for (int i = 0; i < 4; ++i)
-            file[offset + i] = static_cast<unsigned char>(static_cast<uint32_t>(value) >> (8 * i));
-    };
-    put(4, 1);              // one bookmark
-    put(760, 75);           // at 00:01:15
-    put(2560, 2000000000);  // its image size as claimed
-    std::vector<unsigned char> picture = vsim::DefaultThumbnail(false, 0);
-    file.insert(file.end(), picture.begin(), picture.end());
-    FILE* f = std::fopen(vsim::BookmarkPathFor(HostileUri()).c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    return std::fclose(f) == 0 && ok;
+    vsim::BookmarkEntry entry;
+    entry.time = 75;
+    entry.image = vsim::DefaultThumbnail(false, 0);
+    entry.claimedSize = 2000000000;
+    return vsim::WriteBmk(vsim::BookmarkPathFor(HostileUri()), {entry});
 }
 
 // Peak resident memory since the last reset, in KiB (VmHWM).

@@ -89,7 +89,8 @@ bool WriteBmk(const std::string& path, const std::vector<BookmarkEntry>& entries
         PutInt(bytes, kTimeOffset + 4 * at, e.time);
         PutInt(bytes, kExtraOffset + 4 * at, e.extra);
         PutInt(bytes, kAuxOffset + 4 * at, e.aux);
-        PutInt(bytes, kImageSizeOffset + 4 * at, static_cast<int32_t>(e.image.size()));
+        PutInt(bytes, kImageSizeOffset + 4 * at,
+               e.claimedSize >= 0 ? e.claimedSize : static_cast<int32_t>(e.image.size()));
     }
     for (const BookmarkEntry& e : entries) bytes.insert(bytes.end(), e.image.begin(), e.image.end());
 

@@ -21,6 +21,9 @@ struct BookmarkEntry {
     int32_t extra = 0;  // the second per-bookmark value
     int32_t aux = 0;    // the third per-bookmark value
     std::vector<unsigned char> image;
+    // The image size the header states; -1 states the image's own size. A
+    // larger claim makes a hostile file that holds far less than it says.
+    int32_t claimedSize = -1;
 };
 
 // The bookmark file of a recording: the URI up to its first ".srf", then ".bmk".
