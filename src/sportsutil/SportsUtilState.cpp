@@ -28,19 +28,22 @@ const int kShareDataWatchTv = 3;
 const int kRecordingListCapacity = 10;
 
 // The source window of a split-screen focus value: the focus names the other
-// screen; values out of range are taken as the window itself.
-int WindowOfFocus(int focus) {
+// screen. False for a value out of range, which is then taken as the window.
+bool WindowOfFocus(int focus, int* window) {
     switch (focus) {
         case 1:
         case 3:
         case 5:
-            return 0;
+            *window = 0;
+            return true;
         case 0:
         case 2:
         case 4:
-            return 1;
+            *window = 1;
+            return true;
         default:
-            return focus;
+            *window = focus;
+            return false;
     }
 }
 
@@ -177,8 +180,7 @@ int CSportsUtil::GetSourceType(int& type) {
             focus = 0;
         }
         VLOG_SYS("PXV focus screen Id is [%d]", focus);
-        if (focus < 0 || focus > 5) VLOG_SYS("FouceSreenId error");
-        window = WindowOfFocus(focus);
+        if (!WindowOfFocus(focus, &window)) VLOG_SYS("FouceSreenId error");
     }
 
     ISourceControl* sourceControl = nullptr;
