@@ -16,15 +16,18 @@ namespace {
 
 // The viewer's commands, tried in this order; "exit" comes before "enter" so
 // a lone "e" means exit. A value matches a keyword it is a leading part of.
-const int kCommandEvents[] = {UG_EVENT_SHOW, UG_EVENT_HIDE, UG_EVENT_EXIT_ZOOM, UG_EVENT_ENTER_ZOOM};
-const char* const kCommandKeywords[] = {"show", "hide", "exit", "enter"};
+const struct {
+    const char* keyword;
+    int event;
+} kCommands[] = {
+    {"show", UG_EVENT_SHOW}, {"hide", UG_EVENT_HIDE}, {"exit", UG_EVENT_EXIT_ZOOM}, {"enter", UG_EVENT_ENTER_ZOOM}};
 
 // The event of a command value, or 0 when it names none.
 int CommandEvent(const char* value) {
     std::size_t length = std::strlen(value);
     if (length == 0) return 0;
-    for (std::size_t i = 0; i < sizeof kCommandEvents / sizeof kCommandEvents[0]; ++i)
-        if (std::strncmp(value, kCommandKeywords[i], length) == 0) return kCommandEvents[i];
+    for (const auto& command : kCommands)
+        if (std::strncmp(value, command.keyword, length) == 0) return command.event;
     return 0;
 }
 
