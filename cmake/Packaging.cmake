@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # A source package is the tracked tree, not the build directories beside it.
 set(CPACK_SOURCE_GENERATOR TGZ)
-set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/")
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/")
 
 # Each description's first line is its package's summary.
 set(CPACK_DEBIAN_GADGET_PACKAGE_NAME vantro)
@@ -64,6 +64,19 @@ foreach(component sim)
   endforeach()
 endforeach()
 ]=])
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackPruneEmptyDirs.cmake)
+# A package whose library looks for its resources anywhere but where the
+# package puts them would look in a build tree: refuse to make it. Checks that
+# unpack a package under a scratch root and point the library there set
+# VANTRO_PACKAGE_ANY_RES_DIR.
+option(VANTRO_PACKAGE_ANY_RES_DIR "Package even when VANTRO_RES_DIR is not the installed resource root" OFF)
+if(VANTRO_RES_DIR STREQUAL "${CMAKE_INSTALL_PREFIX}/res" OR VANTRO_PACKAGE_ANY_RES_DIR)
+  file(WRITE ${CMAKE_BINARY_DIR}/CPackResourceRoot.cmake "")
+else()
+  file(WRITE ${CMAKE_BINARY_DIR}/CPackResourceRoot.cmake
+    "message(FATAL_ERROR \"vantro: refusing to package: this build's gadget reads its resources from "
+    "'${VANTRO_RES_DIR}', but the package installs them in '${CMAKE_INSTALL_PREFIX}/res'. "
+    "Configure with -DVANTRO_RES_DIR=${CMAKE_INSTALL_PREFIX}/res to package.\")\n")
+endif()
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackResourceRoot.cmake ${CMAKE_BINARY_DIR}/CPackPruneEmptyDirs.cmake)
 
 include(CPack)

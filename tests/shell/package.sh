@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian packages: the build's own two packages hold exactly the installed
-# layout; then packages of a second configure, whose resource root is where
-# this script unpacks them, run the unpacked gadget in the unpacked viewer.
+# The Debian packages: a build reading its resources from its own tree is not
+# packaged; packages of a second configure, whose resource root is where this
+# script unpacks them, hold exactly the installed layout and run the unpacked
+# gadget in the unpacked viewer.
 # Arguments: the built library, the build directory, the source directory.
 set -euo pipefail
 build=$2 src=$3
@@ -39,9 +40,22 @@ cpack_into() {
 work=$build/package-check
 mkdir -p "$work"
 
-# 1. This build's packages.
-cpack_into "$build" "$work/debs"
-check_packages "$work/debs" "packages of this build"
+# 1. A host build reads its resources from its own tree unless told
+#    otherwise: packaging it is refused, saying why.
+res_dir=$(sed -n 's/^VANTRO_RES_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")
+if [ "$res_dir" != /usr/ug/vantro/res ]; then
+    if cpack_into "$build" "$work/debs" >/dev/null; then
+        echo "a build reading its resources from $res_dir was packaged"; fail=1
+    elif ! grep -q "refusing to package: this build's gadget reads its resources from" "$work/debs/cpack.log"; then
+        echo "packaging refused without saying why:"; cat "$work/debs/cpack.log"; fail=1
+    fi
+fi
+
+# A device build (its own platform libraries) reads them where they install.
+cmake -S "$src" -B "$work/device" -DVANTRO_PLATFORM_LIBS=tvplatform -DVANTRO_TESTS=OFF -DVANTRO_BENCH=OFF \
+    >"$work/device.log" 2>&1 || { cat "$work/device.log"; exit 1; }
+device_res=$(sed -n 's/^VANTRO_RES_DIR:[A-Z]*=//p' "$work/device/CMakeCache.txt")
+[ "$device_res" = /usr/ug/vantro/res ] || { echo "a device build reads its resources from '$device_res'"; fail=1; }
 
 # 2. A build like the product, but with its resource root at the unpacked
 #    tree: the gadget then reads the packaged resources, not the build's. The
@@ -52,7 +66,7 @@ generator=$(sed -n 's/^CMAKE_GENERATOR:INTERNAL=//p' "$build/CMakeCache.txt")
 cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
 cc=$(sed -n 's/^CMAKE_C_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
 cmake -S "$src" -B "$product" -G "$generator" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_C_COMPILER="$cc" \
-    -DVANTRO_RES_DIR="$root/usr/ug/vantro/res" -DVANTRO_TESTS=OFF -DVANTRO_BENCH=OFF \
+    -DVANTRO_RES_DIR="$root/usr/ug/vantro/res" -DVANTRO_PACKAGE_ANY_RES_DIR=ON -DVANTRO_TESTS=OFF -DVANTRO_BENCH=OFF \
     -DVANTRO_SANITIZE=OFF -DVANTRO_TSAN=OFF -DVANTRO_FUZZ=OFF >"$work/configure.log" 2>&1 \
     || { cat "$work/configure.log"; exit 1; }
 cmake --build "$product" -j2 >"$work/build.log" 2>&1 || { tail -40 "$work/build.log"; exit 1; }
