@@ -94,7 +94,7 @@ resolved=$(platform_of "$viewer")
 
 # The example, with its recording under the scratch tree so that a parallel
 # run of the example itself does not share the bookmark file.
-sed "s|/tmp/vantro-example|$work/example|g" "$src/examples/default.scenario" >"$work/default.scenario"
+sed "s|vantro-example/|$work/example/|g" "$src/examples/default.scenario" >"$work/default.scenario"
 mkdir -p "$work/shots"
 run_example() {
     # The fallback thumbnail is named relative to the viewer's working directory.

@@ -160,8 +160,10 @@ class ChangingBookmarkFileTest : public vtest::SimTest {
 protected:
     void SetUp() override {
         vtest::SimTest::SetUp();
-        char templ[] = "/tmp/vantro-bmk-changing-XXXXXX";
-        ASSERT_NE(mkdtemp(templ), nullptr);
+        // Absolute: the watch knows the file by the path the reader opens.
+        const char* tmp = std::getenv("TMPDIR");
+        std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/vantro-bmk-changing-XXXXXX";
+        ASSERT_NE(mkdtemp(&templ[0]), nullptr);
         dir_ = templ;
     }
     void TearDown() override {

@@ -72,7 +72,7 @@ class BookmarkReaderTest : public vtest::SimTest {
 protected:
     void SetUp() override {
         vtest::SimTest::SetUp();
-        char templ[] = "/tmp/vantro-bmk-XXXXXX";
+        char templ[] = "vantro-bmk-XXXXXX";
         ASSERT_NE(mkdtemp(templ), nullptr);
         dir_ = templ;
         record_ = new stBookmarkThumbnail;

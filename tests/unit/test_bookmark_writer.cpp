@@ -21,7 +21,7 @@ class BookmarkWriterTest : public vtest::SimTest {
 protected:
     void SetUp() override {
         vtest::SimTest::SetUp();
-        char templ[] = "/tmp/vantro-bmkw-XXXXXX";
+        char templ[] = "vantro-bmkw-XXXXXX";
         ASSERT_NE(mkdtemp(templ), nullptr);
         dir_ = templ;
     }

@@ -18,8 +18,8 @@ namespace {
 
 using vtest::TheViewer;
 
-const char kUri[] = "/tmp/vantro-hostile/rec.srf";
-const char kBmk[] = "/tmp/vantro-hostile/rec.bmk";
+const char kUri[] = "vantro-hostile/rec.srf";
+const char kBmk[] = "vantro-hostile/rec.bmk";
 
 // "VmRSS" or "VmHWM" of this process, in KiB; -1 when unreadable.
 long StatusKiB(const char* field) {
@@ -64,7 +64,7 @@ class HostileBookmarkTest : public vtest::ViewerTest {
 protected:
     void SetUp() override {
         vtest::ViewerTest::SetUp();
-        ASSERT_EQ(system("mkdir -p /tmp/vantro-hostile"), 0);
+        ASSERT_EQ(system("mkdir -p vantro-hostile"), 0);
         vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
         vsim::SetFact("svc_pvr_get_record_state_by_service_id[1001]", {"2", "0"});
         vsim::SetFact("svc_pvr_get_current_recording_count", {"1"});

@@ -39,7 +39,7 @@ const Fact kFacts[] = {
     {"ISourceControl::GetCurrentSourceInfo[1,0]", {{"0"}, {"1"}, {"29"}, {"4"}}},
     {"app_control_create.ret", {{"0"}, {"0"}, {"-12"}}},
     {"svc_pvr_get_recording_uri_by_service_id.ret", {{"0"}, {"-1"}}},
-    {"svc_pvr_get_recording_uri_by_service_id", {{"/tmp/vantro-invariants/rec.srf"}}},
+    {"svc_pvr_get_recording_uri_by_service_id", {{"vantro-invariants/rec.srf"}}},
 };
 // clang-format on
 
