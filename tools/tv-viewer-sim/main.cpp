@@ -89,18 +89,18 @@ bool IsRightToLeftLanguage(const std::string& language) {
     return false;
 }
 
-void OnKeyboard(void* data, Evas*, Evas_Object*, void* event) {
-    auto* viewer = static_cast<tvsim::Viewer*>(data);
-    auto* ev = static_cast<Evas_Event_Key_Down*>(event);
-    if (!ev || !ev->keyname) return;
-    (void)viewer;
-    if (g_quit) return;
+// Taken from the input layer, not from one canvas object: whichever object
+// of the window holds the toolkit's focus, every key a person presses counts.
+Eina_Bool OnKeyboard(void*, int, void* event) {
+    auto* ev = static_cast<Ecore_Event_Key*>(event);
+    if (!ev || !ev->keyname || g_quit) return ECORE_CALLBACK_PASS_ON;
     if (std::string(ev->keyname) == "q") {
         g_quit = true;
-        return;
+        return ECORE_CALLBACK_PASS_ON;
     }
     const char* remote = tvsim::Viewer::RemoteKeyFor(ev->keyname);
     if (remote) g_typed.push_back(remote);
+    return ECORE_CALLBACK_PASS_ON;
 }
 
 void PressTyped(tvsim::Viewer& viewer) {
@@ -120,11 +120,18 @@ void PressTyped(tvsim::Viewer& viewer) {
     std::fflush(stdout);
 }
 
+// Ecore turns SIGTERM and SIGINT into this event; the window's own loop ends on it.
+Eina_Bool OnExitSignal(void*, int, void*) {
+    g_quit = true;
+    return ECORE_CALLBACK_PASS_ON;
+}
+
 // Interactive mode: virtual time follows real time, in whole milliseconds
 // as `advance` moves it, and keys are pressed between those steps, so that
 // a recorded session replays the same.
 void RunWindow(tvsim::Viewer& viewer) {
-    evas_object_event_callback_add(viewer.Window(), EVAS_CALLBACK_KEY_DOWN, OnKeyboard, &viewer);
+    Ecore_Event_Handler* keys = ecore_event_handler_add(ECORE_EVENT_KEY_DOWN, OnKeyboard, nullptr);
+    Ecore_Event_Handler* exitSignal = ecore_event_handler_add(ECORE_EVENT_SIGNAL_EXIT, OnExitSignal, nullptr);
     elm_object_focus_set(viewer.Window(), EINA_TRUE);
     std::size_t printed = vsim::JournalSize();
     long long last = RealMicros();
@@ -146,6 +153,8 @@ void RunWindow(tvsim::Viewer& viewer) {
         printed = vsim::JournalSize();
         usleep(10000);
     }
+    ecore_event_handler_del(keys);
+    ecore_event_handler_del(exitSignal);
 }
 
 }  // namespace
