@@ -8,7 +8,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <poll.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -63,33 +62,15 @@ static void Type(Display* d, const char* key) {
     XSync(d, False);
 }
 
-/* Copies the viewer's lines until one starts with PREFIX: 1 then, 0 at the
- * end of its output, -1 when nothing matched within WITHIN_MS (-1: no limit).
- * Read through the descriptor itself, so that polling sees every byte. */
-static char pending[8192];
-static size_t held;
-
-static int WaitLine(int fd, const char* prefix, int withinMs) {
-    for (;;) {
-        char* nl;
-        while ((nl = memchr(pending, '\n', held))) {
-            size_t len = (size_t)(nl - pending) + 1;
-            fwrite(pending, 1, len, stdout);
-            fflush(stdout);
-            int match = strncmp(pending, prefix, strlen(prefix)) == 0;
-            memmove(pending, pending + len, held - len);
-            held -= len;
-            if (match) return 1;
-        }
-        if (held == sizeof pending) held = 0; /* a line longer than any the viewer writes */
-        struct pollfd p = {fd, POLLIN, 0};
-        int ready = poll(&p, 1, withinMs);
-        if (ready == 0) return -1;
-        if (ready < 0) continue;
-        ssize_t n = read(fd, pending + held, sizeof pending - held);
-        if (n <= 0) return 0;
-        held += (size_t)n;
+/* Copies the viewer's lines until one starts with PREFIX; 0 at its end. */
+static int WaitLine(FILE* viewer, const char* prefix) {
+    char line[4096];
+    while (fgets(line, sizeof line, viewer)) {
+        fputs(line, stdout);
+        fflush(stdout);
+        if (strncmp(line, prefix, strlen(prefix)) == 0) return 1;
     }
+    return 0;
 }
 
 int main(int argc, char** argv) {
@@ -113,8 +94,8 @@ int main(int argc, char** argv) {
         _exit(127);
     }
     close(out[1]);
-    int viewer = out[0];
-    int ok = WaitLine(viewer, "window ready", -1) == 1;
+    FILE* viewer = fdopen(out[0], "r");
+    int ok = WaitLine(viewer, "window ready");
     if (ok) {
         /* The window is mapped by the viewer's main loop after the line:
          * a bounded poll until it is viewable and focused. */
@@ -129,31 +110,18 @@ int main(int argc, char** argv) {
                 XGetInputFocus(d, &focus, &revert);
                 if (focus == w) break;
             }
-            if (getenv("TYPE_KEYS_DEBUG")) fprintf(stderr, "w=%lx focus=%lx\n", w, focus);
             usleep(20000);
         }
-        /* The pointer inside the window too, so the keys reach whichever of
-         * its windows the toolkit listens on. */
-        XTestFakeMotionEvent(d, -1, 960, 540, CurrentTime);
-        XSync(d, False);
         char* keys = strdup(argv[2]);
         for (char* key = strtok(keys, ","); key && ok; key = strtok(NULL, ",")) {
             usleep(pause * 1000);
             Type(d, key);
-            /* A key typed while the window was still taking the focus may be
-             * lost: typed once more if the viewer has not answered it. */
-            int seen = WaitLine(viewer, "key ", 3000);
-            if (seen < 0) {
-                fprintf(stderr, "type_keys: no answer to %s, typed again\n", key);
-                Type(d, key);
-                seen = WaitLine(viewer, "key ", -1);
-            }
-            ok = seen == 1;
+            ok = WaitLine(viewer, "key ");
         }
         free(keys);
         Type(d, "q");
     }
-    WaitLine(viewer, "\x01never", -1);
+    WaitLine(viewer, "\x01never");
     int status = 0;
     waitpid(child, &status, 0);
     if (!ok) fprintf(stderr, "type_keys: the viewer stopped before the keys were typed\n");
