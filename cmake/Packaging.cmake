@@ -69,14 +69,13 @@ endforeach()
 # unpack a package under a scratch root and point the library there set
 # VANTRO_PACKAGE_ANY_RES_DIR.
 option(VANTRO_PACKAGE_ANY_RES_DIR "Package even when VANTRO_RES_DIR is not the installed resource root" OFF)
-if(VANTRO_RES_DIR STREQUAL "${CMAKE_INSTALL_PREFIX}/res" OR VANTRO_PACKAGE_ANY_RES_DIR)
-  file(WRITE ${CMAKE_BINARY_DIR}/CPackResourceRoot.cmake "")
-else()
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackPruneEmptyDirs.cmake)
+if(NOT VANTRO_RES_DIR STREQUAL "${CMAKE_INSTALL_PREFIX}/res" AND NOT VANTRO_PACKAGE_ANY_RES_DIR)
   file(WRITE ${CMAKE_BINARY_DIR}/CPackResourceRoot.cmake
     "message(FATAL_ERROR \"vantro: refusing to package: this build's gadget reads its resources from "
     "'${VANTRO_RES_DIR}', but the package installs them in '${CMAKE_INSTALL_PREFIX}/res'. "
     "Configure with -DVANTRO_RES_DIR=${CMAKE_INSTALL_PREFIX}/res to package.\")\n")
+  list(PREPEND CPACK_PRE_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackResourceRoot.cmake)
 endif()
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackResourceRoot.cmake ${CMAKE_BINARY_DIR}/CPackPruneEmptyDirs.cmake)
 
 include(CPack)
