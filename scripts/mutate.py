@@ -106,7 +106,8 @@ def main(argv):
     os.makedirs(build, exist_ok=True)
     copy_tree(tree)
     jobs = os.environ.get("MUTATE_JOBS", "2")
-    configure = ["cmake", "-S", tree, "-B", build, "-DVANTRO_RES_DIR=" + os.path.join(build, "res")]
+    configure = ["cmake", "-S", tree, "-B", build, "-DVANTRO_BENCH=OFF",
+                 "-DVANTRO_RES_DIR=" + os.path.join(build, "res")]
     make = ["cmake", "--build", build, "-j" + jobs]
     ctest = ["ctest", "--test-dir", build, "-j" + jobs, "--timeout", "120",
              "--stop-on-failure"] + ctest_args
