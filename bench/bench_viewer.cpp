@@ -9,13 +9,14 @@
 //   a loaded gadget is never unloaded; create_rss_kib is the resident memory
 //   that create added in that process.
 // - Soak: in a fresh process, resident memory after 10,000 keys and 1,000
-//   pop-up show/hide cycles against the same after the first cycle
+//   pop-up show/hide cycles against the same after the warm-up cycles
 //   (growth_kib, read with the toolkit's caches flushed and freed heap
 //   returned; raw_growth_kib without either). Eina's deferred free queue
 //   keeps the memory of deleted toolkit objects for later and so looks like
 //   growth: freeq_off:1 runs the process with it disabled
 //   (EINA_FREEQ_TOTAL_MAX=0), which shows what is really held;
-//   freeq_off:0 shows the process as it runs by default. heap_growth_kib is
+//   freeq_off:0 shows the process as it runs by default (freeq_off:1 also
+//   turns off glibc's per-thread cache, whose free chunks count as in use). heap_growth_kib is
 //   the growth of the heap in use (live allocations), free of page effects.
 // - SoakControl: the same pop-up widget tree made and deleted 1,000 times by
 //   plain toolkit calls without the gadget, for what the toolkit itself keeps.
@@ -267,7 +268,7 @@ int LoadOnce() {
 }
 
 // Runs this program again with the given arguments; its standard output in *out.
-bool SpawnSelf(const std::vector<std::string>& args, std::string* out, const std::string& extraEnv = std::string()) {
+bool SpawnSelf(const std::vector<std::string>& args, std::string* out, const std::vector<std::string>& extraEnv = {}) {
     int fds[2];
     if (pipe(fds) != 0) return false;
     posix_spawn_file_actions_t actions;
@@ -281,8 +282,8 @@ bool SpawnSelf(const std::vector<std::string>& args, std::string* out, const std
     argv.push_back(nullptr);
     std::vector<char*> env;
     for (char** e = environ; *e; ++e) env.push_back(*e);
-    std::string extra(extraEnv);
-    if (!extra.empty()) env.push_back(&extra[0]);
+    std::vector<std::string> extra(extraEnv);
+    for (std::string& e : extra) env.push_back(&e[0]);
     env.push_back(nullptr);
     pid_t pid = 0;
     int rc = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), env.data());
@@ -355,6 +356,16 @@ long HeldKiB() {
 // Bytes of heap in use: live allocations only, whatever the pages around them do.
 long HeapKiB() { return static_cast<long>(mallinfo2().uordblks / 1024); }
 
+// The first pop-ups fill the toolkit's pools and caches (list-node chunks,
+// the font list, the image scale cache, objects whose deletion waits for the
+// next frame); what a cycle keeps is counted after them, in the soak and in
+// the control alike.
+const int kWarmUpCycles = 10;
+
+// Heap figures without the allocator's per-thread cache, whose freed chunks
+// still count as in use, and without Eina's deferred free queue.
+const std::vector<std::string> kExactHeap = {"EINA_FREEQ_TOTAL_MAX=0", "GLIBC_TUNABLES=glibc.malloc.tcache_count=0"};
+
 // The soak in this process; prints "FIRST AFTER_KEYS LAST RAW_FIRST RAW_LAST
 // HEAP_FIRST HEAP_LAST" in KiB.
 int SoakOnce(int keys, int cycles) {
@@ -366,7 +377,7 @@ int SoakOnce(int keys, int cycles) {
     Ecore_Evas* ee = Canvas(v);
     const auto& paths = vbench::Paths();
     for (const vbench::KeyPath& path : paths) Key(v, path.key);
-    PopupCycle(v, ee);
+    for (int i = 0; i < kWarmUpCycles; ++i) PopupCycle(v, ee);
     long rawFirst = ResidentKiB();
     long first = HeldKiB();
     long heapFirst = HeapKiB();
@@ -387,8 +398,8 @@ int SoakOnce(int keys, int cycles) {
 // file, a box of three labels, a progress bar, a focused button with its
 // icon, the thumbnail decoded from memory, a one-second timer), created and
 // deleted by plain toolkit calls on the same window, without the gadget.
-// Prints "FIRST LAST HEAP_FIRST HEAP_LAST" in KiB after the first and the
-// last cycle.
+// Prints "FIRST LAST HEAP_FIRST HEAP_LAST" in KiB after the warm-up and
+// after CYCLES more.
 int ControlOnce(int cycles) {
     tvsim::Viewer v;
     if (!v.OpenWindow(false)) return 1;
@@ -400,7 +411,7 @@ int ControlOnce(int cycles) {
     const std::string buttonIcon = std::string(VANTRO_RES_DIR) + "/1920X1080/i_ok_done_allow.png";
     const std::vector<unsigned char> thumbnail = vsim::DefaultThumbnail(false, 1);
     long first = 0, heapFirst = 0;
-    for (int i = 0; i < cycles; ++i) {
+    for (int i = 0; i < kWarmUpCycles + cycles; ++i) {
         Evas_Object* layout = elm_layout_add(base);
         elm_layout_file_set(layout, edj.c_str(), "bookmark_thumbnailwnd");
         evas_object_resize(layout, 1920, 1080);
@@ -439,7 +450,7 @@ int ControlOnce(int cycles) {
         evas_object_del(layout);
         vclock::RunPending();
         ecore_evas_manual_render(ee);
-        if (i == 0) {
+        if (i == kWarmUpCycles - 1) {
             first = HeldKiB();
             heapFirst = HeapKiB();
         }
@@ -457,7 +468,7 @@ void BM_SoakControl(benchmark::State& state) {
     for (auto _ : state) {
         int64_t t0 = vbench::RealNowNs();
         std::string out;
-        if (!SpawnSelf({"--control", cycles}, &out, "EINA_FREEQ_TOTAL_MAX=0") ||
+        if (!SpawnSelf({"--control", cycles}, &out, kExactHeap) ||
             std::sscanf(out.c_str(), "%ld %ld %ld %ld", &first, &last, &heapFirst, &heapLast) != 4) {
             state.SkipWithError("the control failed");
             break;
@@ -474,7 +485,7 @@ void BM_Soak(benchmark::State& state) {
     for (auto _ : state) {
         int64_t t0 = vbench::RealNowNs();
         std::string out;
-        if (!SpawnSelf({"--soak", keys, cycles}, &out, state.range(2) ? "EINA_FREEQ_TOTAL_MAX=0" : "") ||
+        if (!SpawnSelf({"--soak", keys, cycles}, &out, state.range(2) ? kExactHeap : std::vector<std::string>{}) ||
             std::sscanf(out.c_str(), "%ld %ld %ld %ld %ld %ld %ld", &first, &afterKeys, &last, &rawFirst, &rawLast,
                         &heapFirst, &heapLast) != 7) {
             state.SkipWithError("the soak failed");
