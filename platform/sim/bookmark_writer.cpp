@@ -73,6 +73,11 @@ const uint32_t kPalette[] = {0x1f6fb2, 0xc0392b, 0x27ae60, 0xf39c12, 0x8e44ad, 0
 
 }  // namespace
 
+std::string ScratchDir() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
+}
+
 std::string BookmarkPathFor(const std::string& recordingUri) {
     std::string::size_type end = recordingUri.find(".srf");
     return (end == std::string::npos ? recordingUri : recordingUri.substr(0, end)) + ".bmk";
@@ -154,8 +159,7 @@ std::vector<unsigned char> EncodeThumbnail(int width, int height, uint32_t rgb, 
     for (int y = height * 2 / 5; y < height * 3 / 5; ++y)
         for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(y) * width + x] = band;
 
-    const char* dir = std::getenv("TMPDIR");
-    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/vsim-thumb-XXXXXX" + (jpeg ? ".jpg" : ".png");
+    std::string name = ScratchDir() + "/vsim-thumb-XXXXXX" + (jpeg ? ".jpg" : ".png");
     std::vector<char> templ(name.begin(), name.end());
     templ.push_back('\0');
     int fd = mkstemps(templ.data(), 4);

@@ -26,6 +26,9 @@ struct BookmarkEntry {
     int32_t claimedSize = -1;
 };
 
+// Where scratch files and directories go: TMPDIR when it is set, else /tmp.
+std::string ScratchDir();
+
 // The bookmark file of a recording: the URI up to its first ".srf", then ".bmk".
 std::string BookmarkPathFor(const std::string& recordingUri);
 

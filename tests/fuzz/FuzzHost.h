@@ -166,8 +166,7 @@ inline Evas_Object* Window() {
 // viewer's "show" reach the pop-up.
 inline const std::string& RecordingUri() {
     static std::string uri = [] {
-        const char* base = getenv("TMPDIR");
-        std::string templ = std::string(base && *base ? base : "/tmp") + "/vantro-fuzz-XXXXXX";
+        std::string templ = vsim::ScratchDir() + "/vantro-fuzz-XXXXXX";
         if (!mkdtemp(&templ[0])) abort();
         return templ + "/rec.srf";
     }();

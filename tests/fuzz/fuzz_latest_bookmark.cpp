@@ -9,6 +9,7 @@
 #include <string>
 
 #include "SportsUtil.h"
+#include "bookmark_writer.h"
 #include "sim_world.h"
 
 // A claimed thumbnail size of up to 2 GB is valid for the reader, which then
@@ -21,8 +22,7 @@ namespace {
 
 std::string& Directory() {
     static std::string dir = [] {
-        const char* base = getenv("TMPDIR");
-        std::string templ = std::string(base && *base ? base : "/tmp") + "/fuzz-bmk-XXXXXX";
+        std::string templ = vsim::ScratchDir() + "/fuzz-bmk-XXXXXX";
         char* made = mkdtemp(&templ[0]);
         if (!made) abort();
         return std::string(made);
