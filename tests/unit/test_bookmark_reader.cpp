@@ -1,66 +1,115 @@
-// The latest-bookmark reader and the file wrapper under it, over bookmark
-// files laid out byte by byte here, independently of the reader's own code.
+// Bookmark files laid out byte by byte here, independently of the code under
+// test: the latest-bookmark reader, the file wrapper under it, and the
+// simulated service's writer, whose files that reader takes back.
+// The PVR service keeps writing a recording's bookmark file while the gadget
+// reads it, so this binary also stands in for read(2): a row may truncate,
+// rewrite, replace or remove the file right before the reader's header read or
+// its image read. Opens go through a spy, which tells the stand-in which
+// descriptor is the reader's.
+#include <Evas.h>
+#include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "BMKFile.h"
 #include "SportsUtil.h"
 #include "TestSupport.h"
+#include "bookmark_writer.h"
+#include "svc_pvr.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
+using Sizes = std::vector<int32_t>;
 using namespace vtest::bmk;
-using vtest::Put32;
 
-Bytes Pattern(std::size_t n, unsigned seed) {
-    Bytes b(n);
-    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<unsigned char>((i * 7 + seed) % 251 + 1);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+const bool kSanitized = true;  // shadow memory for every allocation: no huge claims, no resident sizes
+#else
+const bool kSanitized = false;
+#endif
+
+// Slot i of a file made with this seed: values of its own, so a value taken
+// from the wrong slot, the wrong table or another file shows.
+std::tuple<bool, long, long> Slot(unsigned seed, int i) {
+    return {(i + seed) % 2 == 0, 0x01020300L + 0x10000L * seed + i, static_cast<long>(INT32_MIN) + 100 * seed + i};
+}
+
+// `length` bytes (-1: the header and every listed image) of nonzero pattern,
+// with the count, every slot's values and these image sizes (then zeros)
+// laid over it.
+Bytes File(int32_t count, const Sizes& sizes, unsigned seed = 0, long length = -1) {
+    long total = kHeader;
+    for (int32_t size : sizes) total += size;
+    if (length < 0) length = total;
+    Bytes b(static_cast<std::size_t>(std::max<long>(length, kHeader)));
+    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<unsigned char>((i * 7 + seed) % 251 + 1);
+    vtest::Put32(b, kCount, count);
+    for (int i = 0; i < 150; ++i) {
+        b[kIsAuto + i] = std::get<0>(Slot(seed, i));
+        vtest::Put32(b, kTime + 4 * i, static_cast<int32_t>(std::get<1>(Slot(seed, i))));
+        vtest::Put32(b, kExtra + 4 * i, static_cast<int32_t>(std::get<2>(Slot(seed, i))));
+        vtest::Put32(b, kSize + 4 * i, i < static_cast<int>(sizes.size()) ? sizes[i] : 0);
+    }
+    b.resize(static_cast<std::size_t>(length));
     return b;
 }
 
-// A complete header; the images are appended by the caller.
-Bytes Header(int32_t count) {
-    Bytes b(kHeader, 0);
-    Put32(b, kCount, count);
-    return b;
+bool WriteAll(const std::string& path, const Bytes& b) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(out.write(reinterpret_cast<const char*>(b.data()), static_cast<long>(b.size())).flush());
 }
 
-// A file of one bookmark with this image.
-Bytes OneImage(const Bytes& image) {
-    Bytes b = Header(1);
-    Put32(b, kSize, static_cast<int32_t>(image.size()));
-    b.insert(b.end(), image.begin(), image.end());
-    return b;
+std::string Call(const std::string& path, int flags, mode_t mode) {
+    return path + " flags " + std::to_string(flags) + " mode " + std::to_string(mode);
 }
+
+enum class Op { None, Truncate, Rewrite, Replace, Remove };
+
+struct Row {
+    const char* what;
+    int32_t count;
+    Sizes sizes;
+    long length;         // -1: the header and every listed image
+    long at;             // where the latest image starts; -1: refused
+    const char* line;    // the refusal's warning, if any
+    int beforeRead = 0;  // a change right before the header read (1) or the image read (2)
+    Op op = Op::None;
+    long cut = 0;     // Truncate: the new length
+    Sizes next = {};  // Rewrite and Replace: the images of the new file (seed 1)
+};
+
+// While a row is armed, reads of the descriptor last opened are counted, and
+// its change is applied once, right before the read it names.
+struct ReadWatch {
+    const Row* row = nullptr;
+    std::string path;
+    int fd = -1, reads = 0;
+    bool applied = false;
+} g_watch;
 
 // Captures every open the wrapper makes; fails the first N with an errno.
 struct OpenSpy {
-    struct Call {
-        std::string path;
-        int flags;
-        mode_t mode;
-    };
-    static inline std::vector<Call> calls;
+    static inline std::vector<std::string> calls;
     static inline int fail = 0, err = 0;
     explicit OpenSpy(int n = 0, int e = ENOENT) {
         calls.clear();
         fail = n;
         err = e;
         CBMKFile::s_pfnOpen = [](const char* path, int flags, mode_t mode) {
-            calls.push_back({path, flags, mode});
-            if (static_cast<int>(calls.size()) > fail) return CBMKFile::SystemOpen(path, flags, mode);
+            calls.push_back(Call(path, flags, mode));
+            if (static_cast<int>(calls.size()) > fail) return g_watch.fd = CBMKFile::SystemOpen(path, flags, mode);
             errno = err;
             return -1;
         };
@@ -68,285 +117,214 @@ struct OpenSpy {
     ~OpenSpy() { CBMKFile::s_pfnOpen = &CBMKFile::SystemOpen; }
 };
 
+// Applies a row's change; false when the file could not be changed.
+bool Apply(const Row& row, const std::string& path) {
+    const std::string to = row.op == Op::Replace ? path + ".part" : path;
+    if (row.op == Op::Truncate) return truncate(path.c_str(), static_cast<off_t>(row.cut)) == 0;
+    if (row.op == Op::Remove) return unlink(path.c_str()) == 0;
+    return row.op == Op::None || (WriteAll(to, File(static_cast<int32_t>(row.next.size()), row.next, 1)) &&
+                                  rename(to.c_str(), path.c_str()) == 0);
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) ssize_t read(int fd, void* buffer, size_t length) {
+    using ReadFn = ssize_t (*)(int, void*, size_t);
+    static ReadFn real = reinterpret_cast<ReadFn>(dlsym(RTLD_NEXT, "read"));
+    if (g_watch.row && fd == g_watch.fd && ++g_watch.reads == g_watch.row->beforeRead)
+        g_watch.applied = Apply(*g_watch.row, g_watch.path);
+    return real(fd, buffer, length);
+}
+
+namespace {
+
 class BookmarkReaderTest : public vtest::SimTest {
 protected:
     void SetUp() override {
         vtest::SimTest::SetUp();
-        char templ[] = "vantro-bmk-XXXXXX";
-        ASSERT_NE(mkdtemp(templ), nullptr);
-        dir_ = templ;
-        record_ = new stBookmarkThumbnail;
-        record_->pImageBuffer = sentinel_;
-        ResetRecord();
-    }
-    // A record the reader must leave alone whenever it fails.
-    void ResetRecord() {
-        if (record_->pImageBuffer != sentinel_) free(record_->pImageBuffer);
-        record_->bIsAuto = true;
-        record_->lHighlightTime = -77;
-        record_->lBookmarkExtra = -88;
-        record_->pImageBuffer = sentinel_;
-        record_->iImageSize = -99;
+        dir_ = vsim::ScratchDir() + "/vantro-bmk-XXXXXX";
+        ASSERT_NE(mkdtemp(&dir_[0]), nullptr);
     }
     void TearDown() override {
-        if (record_->pImageBuffer != sentinel_) free(record_->pImageBuffer);
-        delete record_;
+        g_watch.row = nullptr;
+        CBMKFile::s_pfnOpen = &CBMKFile::SystemOpen;
+        if (rec_.pImageBuffer != sentinel_) free(rec_.pImageBuffer);
         ASSERT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
     }
-
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-    void WriteFile(const std::string& name, const Bytes& bytes) {
-        FILE* f = std::fopen(Path(name).c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        if (!bytes.empty()) {
-            ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-        }
-        std::fclose(f);
-    }
-    bool Read(const std::string& uri) { return CSportsUtil::GetLatestBookmark(uri, record_); }
-    // Reading NAME.srf fails with the two path lines and then this warning
-    // (none when null), and the record is left alone.
-    void ExpectRefused(const std::string& name, const char* line) {
+    void Write(const std::string& name, const Bytes& bytes) { ASSERT_TRUE(WriteAll(Path(name), bytes)); }
+
+    // Reads into a record of sentinels, which a failed read must leave alone.
+    bool Read(const std::string& uri) {
+        if (rec_.pImageBuffer != sentinel_) free(rec_.pImageBuffer);
+        rec_ = {true, -77, -88, sentinel_, -99, -66};
         vsim::ClearJournal();
-        EXPECT_FALSE(Read(Path(name + ".srf")));
-        std::vector<std::string> lines = {"FilePath:" + Path(name + ".srf"), "szBmkFileName:" + Path(name + ".bmk")};
+        return CSportsUtil::GetLatestBookmark(Path(uri), out_);
+    }
+    // The two path lines at info, then this warning (none when null).
+    void ExpectLines(const std::string& uri, const std::string& bmk, const char* line) {
+        std::vector<std::string> lines = {"FilePath:" + Path(uri), "szBmkFileName:" + Path(bmk)};
         if (line) lines.push_back(line);
         EXPECT_EQ(vtest::LogMessages(), lines);
+        EXPECT_TRUE(vtest::LoggedAt(lines[0], LOG_ID_MAIN, DLOG_INFO) &&
+                    vtest::LoggedAt(lines[1], LOG_ID_MAIN, DLOG_INFO));
         EXPECT_TRUE(!line || vtest::LoggedAt(line, LOG_ID_MAIN, DLOG_WARN));
-        EXPECT_TRUE(record_->bIsAuto);
-        EXPECT_EQ(record_->lHighlightTime, -77);
-        EXPECT_EQ(record_->lBookmarkExtra, -88);
-        EXPECT_EQ(record_->pImageBuffer, sentinel_);
-        EXPECT_EQ(record_->iImageSize, -99);
     }
-    Bytes Image() const { return Bytes(record_->pImageBuffer, record_->pImageBuffer + record_->iImageSize); }
+    void ExpectRefused(const std::string& uri, const std::string& bmk, const char* line) {
+        EXPECT_FALSE(Read(uri));
+        ExpectLines(uri, bmk, line);
+        EXPECT_EQ(std::make_tuple(rec_.bIsAuto, rec_.lHighlightTime, rec_.lBookmarkExtra, rec_.iImageSize),
+                  std::make_tuple(true, -77L, -88L, -99));
+        EXPECT_TRUE(rec_.pImageBuffer == sentinel_ && rec_.iImageBytesRead == -66);
+    }
 
     std::string dir_;
     char sentinel_[1] = {0};
-    stBookmarkThumbnail* record_ = nullptr;
+    stBookmarkThumbnail rec_ = {true, -77, -88, sentinel_, -99, -66};
+    stBookmarkThumbnail* out_ = &rec_;
 };
 
-// ---- the latest entry and its thumbnail --------------------------------------
+long StatusKiB(const std::string& field) {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + field.size());
+    return -1;
+}
 
-TEST_F(BookmarkReaderTest, LatestEntryComesFromItsOwnTableEntriesAndOffset) {
-    // One, a few, and the last slot the header has room for.
-    for (int count : {1, 3, 150}) {
-        SCOPED_TRACE(count);
-        Bytes file = Header(count);
-        std::vector<Bytes> images;
-        for (int i = 0; i <= count && i < 150; ++i) {
-            bool past = i == count;  // past the count: must not be looked at
-            file[kIsAuto + i] = i % 2 == 0;
-            Put32(file, kTime + 4 * i, past ? 9999 : 0x01020300 + i);
-            Put32(file, kExtra + 4 * i, INT32_MIN + i);
-            Put32(file, kAux + 4 * i, 42);
-            Put32(file, kSize + 4 * i, past ? 5 : 1 + 3 * i);
-            if (!past) images.push_back(Pattern(1 + 3 * i, i));
+const char* const kNoCount = "0 >= stBookmarkHeader.iBookmarkCount";
+// Three bookmarks, the latest with its 300-byte image at 3460.
+const Sizes kThree = {100, 200, 300};
+
+// clang-format off
+const Row kRows[] = {
+    {"one bookmark", 1, {5}, -1, 3160, nullptr},
+    {"three: after the header and the earlier images", 3, {4, 9, 16}, -1, 3173, nullptr},
+    {"the last slot there is", 150, Sizes(150, 20), -1, 3160 + 149 * 20, nullptr},
+    // Claims beyond the file: the rest is zero even in memory reused from a dirty block.
+    {"a claim past the end", 1, {70}, 3193, 3160, nullptr},
+    {"a larger claim", 2, {4, 5000}, 3197, 3164, nullptr},
+    {"a still larger claim", 1, {20000}, 3193, 3160, nullptr},
+    // Only what the file held becomes resident, and the claim may reach the bound.
+    {"the largest claim there may be", 1, {2147483645}, 4096, 3160, nullptr},
+    // A header shorter than 3160 bytes reads as zero where it is missing, and
+    // the images count from where the read ended: -2568 lands at 0, not 592.
+    {"a short header", 2, {-2568, 8}, 2568, 0, nullptr},
+    {"a size table cut off", 1, {}, 700, -1, nullptr},
+    {"a count cut short", 2, {}, 6, -1, nullptr},
+    {"an empty file", 1, {}, 0, -1, kNoCount},
+    {"no bookmarks", 0, {1}, 3400, -1, kNoCount},
+    {"a negative count", -1, {1}, 3400, -1, kNoCount},
+    {"the lowest count", INT32_MIN, {1}, 3400, -1, kNoCount},
+    {"a count past the table", 151, {1}, 3400, -1, "stBookmarkHeader.iBookmarkCount(151) > 150"},
+    {"the highest count", INT32_MAX, {1}, 3400, -1, "stBookmarkHeader.iBookmarkCount(2147483647) > 150"},
+    // The latest image size must lie in 1 .. 2147483645; no line says so.
+    {"an empty image", 2, {16, 0}, 3400, -1, nullptr},
+    {"a negative image", 2, {16, -1}, 3400, -1, nullptr},
+    {"a very negative image", 2, {16, -300}, 3400, -1, nullptr},
+    {"an image past the bound", 2, {16, 2147483646}, 3400, -1, nullptr},
+    {"the highest image size", 2, {16, INT32_MAX}, 3400, -1, nullptr},
+    {"images before the file's start", 2, {-4000, 10}, 3400, -1, "failed to seek file!"},
+    // Changed under the reader: the record is the header it read and exactly
+    // the bytes its descriptor then found; a replaced or removed file stays
+    // open as it was.
+    {"watched, unchanged", 3, kThree, -1, 3460, nullptr, 2},
+    {"truncated to nothing after the header", 3, kThree, -1, 3460, nullptr, 2, Op::Truncate, 0},
+    {"truncated before the latest image", 3, kThree, -1, 3460, nullptr, 2, Op::Truncate, 3300},
+    {"truncated inside the latest image", 3, kThree, -1, 3460, nullptr, 2, Op::Truncate, 3580},
+    {"a fourth bookmark appended in place", 3, kThree, -1, 3460, nullptr, 2, Op::Rewrite, 0, {100, 200, 300, 4000}},
+    {"rewritten in place with a shorter list", 3, kThree, -1, 3460, nullptr, 2, Op::Rewrite, 0, {250}},
+    {"rewritten in place with images further out", 3, kThree, -1, 3460, nullptr, 2, Op::Rewrite, 0, {5000, 70}},
+    {"replaced by a new file renamed over it", 3, kThree, -1, 3460, nullptr, 2, Op::Replace, 0, {64}},
+    {"removed", 3, kThree, -1, 3460, nullptr, 2, Op::Remove},
+    {"emptied before the header is read", 3, kThree, -1, -1, kNoCount, 1, Op::Truncate, 0},
+    {"cut inside the size table before the header is read", 3, kThree, -1, -1, nullptr, 1, Op::Truncate, 2000},
+};
+// clang-format on
+
+TEST_F(BookmarkReaderTest, LatestEntryOrARefusal) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.what);
+        Bytes file = File(row.count, row.sizes, 0, row.length);
+        Write("rec.bmk", file);
+        const int32_t size = row.at < 0 ? 0 : row.sizes.back();
+        if (size >= (1 << 20) && kSanitized) continue;
+        // The same size allocated, dirtied and freed: the reader is likely to get it back.
+        if (size < (1 << 20)) delete[] static_cast<char*>(std::memset(new char[size + 1UL], 0xA5, size + 1UL));
+        std::ofstream reset("/proc/self/clear_refs");
+        ASSERT_TRUE(reset << "5" << std::flush);  // the peak starts again from the current size
+        const long before = StatusKiB("VmRSS:");
+
+        OpenSpy spy;
+        g_watch = ReadWatch{row.beforeRead ? &row : nullptr, Path("rec.bmk")};
+        if (row.at < 0) {
+            ExpectRefused("rec.srf", "rec.bmk", row.line);
+        } else {
+            ASSERT_TRUE(Read("rec.srf"));
+            ExpectLines("rec.srf", "rec.bmk", nullptr);
         }
-        for (const Bytes& image : images) file.insert(file.end(), image.begin(), image.end());
-        WriteFile("rec_01.bmk", file);
+        EXPECT_TRUE(!row.beforeRead || (g_watch.applied && g_watch.reads == (row.at < 0 ? 1 : 2)))
+            << "one header read, then one image read, with the change before the one it names";
+        if (row.at < 0) continue;
+        EXPECT_TRUE(kSanitized || StatusKiB("VmHWM:") - before < 16 * 1024) << "KiB above the size before the read";
 
-        vsim::ClearJournal();
-        ASSERT_TRUE(Read(Path("rec_01.srf")));
-        const int latest = count - 1;
-        EXPECT_EQ(record_->bIsAuto, latest % 2 == 0);
-        EXPECT_EQ(record_->lHighlightTime, 0x01020300L + latest);  // little-endian
-        EXPECT_EQ(record_->lBookmarkExtra, static_cast<long>(INT32_MIN) + latest);
-        ASSERT_EQ(record_->iImageSize, 1 + 3 * latest);
-        // Starting after the header and every earlier image: exactly the latest image.
-        EXPECT_EQ(Image(), images[latest]);
-        EXPECT_EQ(record_->pImageBuffer[record_->iImageSize], 0);
-        EXPECT_TRUE(vtest::LoggedAt("FilePath:" + Path("rec_01.srf"), LOG_ID_MAIN, DLOG_INFO));
-        EXPECT_TRUE(vtest::LoggedAt("szBmkFileName:" + Path("rec_01.bmk"), LOG_ID_MAIN, DLOG_INFO));
-        ResetRecord();
+        if (row.op == Op::Rewrite) file = File(static_cast<int32_t>(row.next.size()), row.next, 1);
+        if (row.op == Op::Truncate) file.resize(static_cast<std::size_t>(row.cut));
+        EXPECT_EQ(std::make_tuple(rec_.bIsAuto, rec_.lHighlightTime, rec_.lBookmarkExtra), Slot(0, row.count - 1));
+        ASSERT_EQ(rec_.iImageSize, size);
+        // The image bytes as far as the file went, then zeros; of a huge claim
+        // only the first zeros and the last are looked at, so it stays unmapped.
+        const long have = std::clamp<long>(static_cast<long>(file.size()) - row.at, 0, size);
+        EXPECT_EQ(rec_.iImageBytesRead, have);
+        auto from = file.begin() + std::min<long>(row.at, static_cast<long>(file.size()));
+        EXPECT_EQ(Bytes(rec_.pImageBuffer, rec_.pImageBuffer + have), Bytes(from, from + have));
+        const char *zeros = rec_.pImageBuffer + have, *end = rec_.pImageBuffer + std::min(size + 1L, have + 65536L);
+        EXPECT_EQ(std::count(zeros, end, 0), end - zeros);
+        EXPECT_EQ(rec_.pImageBuffer[size - 1], size > have ? 0 : static_cast<char>(from[size - 1]));
+        EXPECT_EQ(rec_.pImageBuffer[size], 0);
     }
 }
-
-// The unread rest must be zero even in memory that held something before:
-// the same size is allocated, dirtied and freed first, so the reader is
-// likely to get those bytes back.
-TEST_F(BookmarkReaderTest, UnreadRestIsZeroInReusedMemory) {
-    for (int32_t claimed : {70, 5000, 20000, 300000}) {
-        SCOPED_TRACE(claimed);
-        Bytes partial = Pattern(33, 2);
-        Bytes file = OneImage(partial);
-        Put32(file, kSize, claimed);
-        WriteFile("reuse.bmk", file);
-        char* dirty = new char[static_cast<std::size_t>(claimed) + 1];
-        std::memset(dirty, 0xA5, static_cast<std::size_t>(claimed) + 1);
-        delete[] dirty;
-
-        ASSERT_TRUE(Read(Path("reuse.srf")));
-        ASSERT_EQ(record_->iImageSize, claimed);
-        Bytes expected = partial;
-        expected.resize(static_cast<std::size_t>(claimed) + 1, 0);
-        EXPECT_EQ(Bytes(record_->pImageBuffer, record_->pImageBuffer + claimed + 1), expected);
-        ResetRecord();
-    }
-}
-
-// A header may claim an image of nearly 2 GB in a file of a few kilobytes.
-// The record says so, but only the bytes the file held become resident.
-TEST_F(BookmarkReaderTest, HugeClaimedImageInASmallFileStaysCheap) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "a sanitizer maps shadow memory for every allocation; resident size is measured in the plain build";
-#endif
-    Bytes partial = Pattern(936, 5);
-    Bytes file = OneImage(partial);
-    Put32(file, kSize, 2000000000);
-    WriteFile("huge.bmk", file);
-
-    std::FILE* reset = std::fopen("/proc/self/clear_refs", "w");
-    ASSERT_NE(reset, nullptr);
-    std::fputs("5", reset);  // the peak starts again from the current size
-    ASSERT_EQ(std::fclose(reset), 0);
-    auto statusKiB = [](const char* field) {
-        std::FILE* f = std::fopen("/proc/self/status", "r");
-        char line[256];
-        long value = -1;
-        std::size_t n = std::strlen(field);
-        while (f && std::fgets(line, sizeof line, f))
-            if (std::strncmp(line, field, n) == 0) value = std::atol(line + n);
-        if (f) std::fclose(f);
-        return value;
-    };
-    long before = statusKiB("VmRSS:");
-    ASSERT_GT(before, 0);
-
-    ASSERT_TRUE(Read(Path("huge.srf")));
-    EXPECT_EQ(record_->iImageSize, 2000000000);
-    EXPECT_EQ(Bytes(record_->pImageBuffer, record_->pImageBuffer + 936), partial);
-    EXPECT_EQ(record_->pImageBuffer[936], 0);
-    EXPECT_EQ(record_->pImageBuffer[1999999999], 0);
-    EXPECT_EQ(record_->pImageBuffer[2000000000], 0);
-    EXPECT_LT(statusKiB("VmHWM:") - before, 16 * 1024) << "KiB above the size before the read";
-}
-
-// A header shorter than 3160 bytes: what is missing reads as zero, and the
-// images are counted from where the read ended.
-TEST_F(BookmarkReaderTest, ShortHeadersReadMissingBytesAsZero) {
-    const int32_t length = 2568;
-    Bytes file(length, 0);
-    file[0] = 'V';
-    file[1] = 'B';
-    Put32(file, kCount, 2);
-    file[kIsAuto + 1] = 1;
-    Put32(file, kTime + 4, 33);
-    Put32(file, kExtra + 4, 44);
-    // Earlier image "size" -2568 puts the latest image at 2568 - 2568 = 0;
-    // had the reader counted from 3160 it would land at 592.
-    Put32(file, kSize, -length);
-    Put32(file, kSize + 4, 8);
-    ASSERT_EQ(file.size(), static_cast<std::size_t>(length));
-    WriteFile("short.bmk", file);
-    ASSERT_TRUE(Read(Path("short.srf")));
-    EXPECT_TRUE(record_->bIsAuto);
-    EXPECT_EQ(record_->lHighlightTime, 33);
-    EXPECT_EQ(record_->lBookmarkExtra, 44);
-    ASSERT_EQ(record_->iImageSize, 8);
-    EXPECT_EQ(Image(), (Bytes{'V', 'B', 0, 0, 2, 0, 0, 0}));
-    ResetRecord();
-
-    Bytes tiny(700, 0);  // the size table is cut off: the latest size reads as zero
-    Put32(tiny, kCount, 1);
-    WriteFile("tiny.bmk", tiny);
-    ExpectRefused("tiny", nullptr);
-    WriteFile("six.bmk", Bytes{0, 0, 0, 0, 2, 0});  // the count's high bytes are missing
-    ExpectRefused("six", nullptr);
-    WriteFile("empty.bmk", Bytes());
-    ExpectRefused("empty", "0 >= stBookmarkHeader.iBookmarkCount");
-}
-
-// ---- headers that are refused ------------------------------------------------
-
-TEST_F(BookmarkReaderTest, HeadersOutsideTheirRangesAreRefused) {
-    struct Row {
-        int32_t count, earlier, latest;  // every size before the latest, and its own
-        const char* line;
-    };
-    // clang-format off
-    const Row rows[] = {
-        {0, 1, 1, "0 >= stBookmarkHeader.iBookmarkCount"},
-        {-1, 1, 1, "0 >= stBookmarkHeader.iBookmarkCount"},
-        {INT32_MIN, 1, 1, "0 >= stBookmarkHeader.iBookmarkCount"},
-        {151, 1, 1, "stBookmarkHeader.iBookmarkCount(151) > 150"},
-        {INT32_MAX, 1, 1, "stBookmarkHeader.iBookmarkCount(2147483647) > 150"},
-        // The latest image size must lie in 1 .. 2147483645; no line says so.
-        {2, 16, 0, nullptr}, {2, 16, -1, nullptr}, {2, 16, -300, nullptr}, {2, 16, 2147483646, nullptr},
-        {2, 16, INT32_MAX, nullptr},
-        {2, -4000, 10, "failed to seek file!"},  // 3160 - 4000 < 0
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.count) + " " + std::to_string(row.earlier) + " " + std::to_string(row.latest));
-        Bytes file = Header(row.count);
-        for (int i = 0; i < 150; ++i) Put32(file, kSize + 4 * i, i + 1 == row.count ? row.latest : row.earlier);
-        file.resize(file.size() + 200, 0x5a);
-        WriteFile("c.bmk", file);
-        ExpectRefused("c", row.line);
-    }
-}
-
-// ---- finding and opening the file ---------------------------------------------
 
 TEST_F(BookmarkReaderTest, BookmarkNameIsTheUriUpToItsFirstSrf) {
-    const struct {
-        const char* uri;
-        const char* bmk;
-    } rows[] = {{"rec_01.srf", "rec_01.bmk"},
-                {"a.ts", "a.ts.bmk"},
-                {"b.srf.srf", "b.bmk"},
-                {"c.srfx/d.srf", "c.bmk"},
-                {"e.srf?part=2", "e.bmk"}};
+    // clang-format off
+    const char* const rows[][2] = {{"rec_01.srf", "rec_01.bmk"}, {"a.ts", "a.ts.bmk"}, {"b.srf.srf", "b.bmk"},
+                                   {"c.srfx/d.srf", "c.bmk"}, {"e.srf?part=2", "e.bmk"}};
+    // clang-format on
     ASSERT_EQ(mkdir(Path("c.srfx").c_str(), 0755), 0);
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.uri);
-        WriteFile(row.bmk, OneImage({'p', 'n', 'g'}));
-        vsim::ClearJournal();
-        ASSERT_TRUE(Read(Path(row.uri)));
-        EXPECT_TRUE(vtest::Logged("szBmkFileName:" + Path(row.bmk)));
-        EXPECT_EQ(Image(), (Bytes{'p', 'n', 'g'}));
-        ResetRecord();
-        ASSERT_EQ(unlink(Path(row.bmk).c_str()), 0);
+        SCOPED_TRACE(row[0]);
+        Write(row[1], File(1, {3}));
+        EXPECT_TRUE(Read(row[0]));
+        ExpectLines(row[0], row[1], nullptr);
+        ASSERT_EQ(unlink(Path(row[1]).c_str()), 0);
     }
 }
 
 TEST_F(BookmarkReaderTest, NothingToReadFailsAndSaysWhy) {
     // Empty uri and null record: no line at all.
-    EXPECT_FALSE(Read(""));
     stBookmarkThumbnail* none = nullptr;
+    EXPECT_FALSE(CSportsUtil::GetLatestBookmark("", out_));
     EXPECT_FALSE(CSportsUtil::GetLatestBookmark(Path("x.srf"), none));
     EXPECT_TRUE(vtest::LogMessages().empty());
 
     // A missing file gets six looks, all for reading; one that appears by the sixth is read.
-    WriteFile("late.bmk", OneImage({'o', 'k'}));
+    Write("late.bmk", File(1, {2}));
     for (int missing : {6, 5}) {
         SCOPED_TRACE(missing);
         OpenSpy spy(missing);
-        if (missing == 6) {
-            ExpectRefused("late", "failed to create file!");
-        } else {
-            ASSERT_TRUE(Read(Path("late.srf")));
-            EXPECT_EQ(Image(), (Bytes{'o', 'k'}));
-        }
-        ASSERT_EQ(spy.calls.size(), 6u);
-        for (const OpenSpy::Call& call : spy.calls) {
-            EXPECT_EQ(call.path, Path("late.bmk"));
-            EXPECT_EQ(call.flags, O_RDONLY);
-        }
+        if (missing == 6) ExpectRefused("late.srf", "late.bmk", "failed to create file!");
+        EXPECT_TRUE(missing == 6 || Read("late.srf"));
+        EXPECT_EQ(spy.calls, std::vector<std::string>(6, Call(Path("late.bmk"), O_RDONLY, 0777)));
     }
-    ResetRecord();
 
     // A directory in its place, or a file its owner may not read (root could
     // open it anyway): refused before any open.
     ASSERT_EQ(mkdir(Path("dir.bmk").c_str(), 0755), 0);
-    WriteFile("wo.bmk", OneImage({'x'}));
+    Write("wo.bmk", File(1, {1}));
     ASSERT_EQ(chmod(Path("wo.bmk").c_str(), 0244), 0);
-    for (const char* name : {"dir", "wo"}) {
-        SCOPED_TRACE(name);
+    for (std::string name : {"dir", "wo"}) {
         OpenSpy spy;
-        ExpectRefused(name, "failed to create file!");
-        EXPECT_TRUE(spy.calls.empty());
+        ExpectRefused(name + ".srf", name + ".bmk", "failed to create file!");
+        EXPECT_TRUE(spy.calls.empty()) << name;
     }
 }
 
@@ -362,22 +340,16 @@ TEST_F(BMKFileTest, OpensUseTheFlagsOfTheirModeAndMarkCloseOnExec) {
     for (int open = 0; open < 3; ++open)
         for (int mode = 0; mode < 3; ++mode) {
             SCOPED_TRACE(std::to_string(open) + " mode " + std::to_string(mode));
-            WriteFile("f", Bytes{'a', 'b', 'c'});
+            Write("f", Bytes{'a', 'b', 'c'});
             OpenSpy spy;
             CBMKFile file;
-            bool ok = open == 0   ? file.Create(f.c_str(), mode, O_APPEND, 0)
-                      : open == 1 ? file.CreateWithTrunc(f.c_str(), mode, O_APPEND, false)
-                                  : file.CreateWithMake(f.c_str(), mode, O_APPEND);
-            ASSERT_TRUE(ok);
-            ASSERT_EQ(spy.calls.size(), open == 2 ? 2u : 1u);  // Make's own open first
-            if (open == 2) {
-                EXPECT_EQ(spy.calls[0].flags, O_RDWR | O_CREAT);
-                EXPECT_EQ(spy.calls[0].mode, 0777u);
-            }
-            EXPECT_EQ(spy.calls.back().flags, expected[open][mode]);
-            EXPECT_EQ(spy.calls.back().mode, 0777u);
-            EXPECT_GT(file.m_nFd, 0);
-            EXPECT_EQ(file.m_nMode, mode);
+            ASSERT_TRUE(open == 0   ? file.Create(f.c_str(), mode, O_APPEND, 0)
+                        : open == 1 ? file.CreateWithTrunc(f.c_str(), mode, O_APPEND, false)
+                                    : file.CreateWithMake(f.c_str(), mode, O_APPEND));
+            std::vector<std::string> calls = {Call(f, expected[open][mode], 0777)};
+            if (open == 2) calls.insert(calls.begin(), Call(f, O_RDWR | O_CREAT, 0777));  // Make's own open
+            EXPECT_EQ(spy.calls, calls);
+            EXPECT_TRUE(file.m_nFd > 0 && file.m_nMode == mode);
             EXPECT_EQ(fcntl(file.m_nFd, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC);
             EXPECT_EQ(file.Destroy(), 0);
             EXPECT_EQ(file.m_nFd, 0);
@@ -385,136 +357,188 @@ TEST_F(BMKFileTest, OpensUseTheFlagsOfTheirModeAndMarkCloseOnExec) {
 }
 
 TEST_F(BMKFileTest, FailedOpensLeaveNoDescriptor) {
+    ASSERT_EQ(mkdir(Path("d").c_str(), 0755), 0);
+    const std::string f = Path("f"), d = Path("d");
     CBMKFile file;
     file.m_nFd = 123;
-    EXPECT_FALSE(file.Create(Path("f").c_str(), 3, 0, 0));  // no such mode
-    EXPECT_EQ(file.m_nFd, 0);
-    {
-        OpenSpy spy(100, EACCES);  // not a missing file: no second try
-        file.m_nFd = 123;
-        EXPECT_FALSE(file.Create(Path("f").c_str(), 0, 0, 0));
-        EXPECT_EQ(spy.calls.size(), 1u);
+    // Each open fails after this many opens, and leaves nothing open.
+    auto fails = [&](bool opened, std::size_t opens) {
+        EXPECT_FALSE(opened);
+        EXPECT_EQ(OpenSpy::calls.size(), opens);
         EXPECT_EQ(file.m_nFd, 0);
-    }
-    {
-        OpenSpy spy(100, ENOENT);  // truncating opens never retry
         file.m_nFd = 123;
-        EXPECT_FALSE(file.CreateWithTrunc(Path("f").c_str(), 1, 0, false));
-        EXPECT_EQ(spy.calls.size(), 1u);
-        EXPECT_EQ(file.m_nFd, 0);
-    }
-    file.m_nFd = 123;
-    EXPECT_FALSE(file.CreateWithMake(Path("no/such/dir").c_str(), 2, 0));
-    EXPECT_EQ(file.m_nFd, 0);
+        OpenSpy::calls.clear();
+    };
+    OpenSpy forbidden(100, EACCES);
+    fails(file.Create(f.c_str(), 3, 0, 0), 0);              // no such mode
+    fails(file.Create(f.c_str(), 0, 0, 0), 1);              // not a missing file: no second try
+    fails(file.CreateWithTrunc(d.c_str(), 0, 0, true), 0);  // a directory fails the read check
+    OpenSpy missing(100, ENOENT);
+    fails(file.CreateWithTrunc(f.c_str(), 1, 0, false), 1);  // truncating opens never retry
+    OpenSpy none;
+    fails(file.CreateWithMake(Path("no/such/dir").c_str(), 2, 0), 1);
     // Directories pass the check when it is not asked for only.
-    ASSERT_EQ(mkdir(Path("d").c_str(), 0755), 0);
-    EXPECT_FALSE(file.CreateWithTrunc(Path("d").c_str(), 0, 0, true));
-    ASSERT_TRUE(file.Create(Path("d").c_str(), 0, O_DIRECTORY, 0));
+    ASSERT_TRUE(file.Create(d.c_str(), 0, O_DIRECTORY, 0));
     EXPECT_EQ(file.Destroy(), 0);
 }
 
-TEST_F(BMKFileTest, TruncationDependsOnTheOpen) {
-    const std::string f = Path("f");
+TEST_F(BMKFileTest, OperationsReportWhatTheyDid) {
+    // Descriptor 0 means "nothing open": it must not be taken for stdin.
+    int null = open("/dev/null", O_RDONLY);
+    ASSERT_EQ(dup2(null, 0), 0);
+    close(null);
+    const std::string f = Path("f"), made = Path("new");
+    struct stat st;
+    auto size = [&](const std::string& p) { return stat(p.c_str(), &st) == 0 ? st.st_size : -1; };
     CBMKFile file;
-    WriteFile("f", Bytes{'1', '2', '3', '4'});
+    EXPECT_EQ(file.Destroy(), -1);
+    char got[16];
+    unsigned long n = sizeof(got), four = 4, two = 2;
+    Write("f", Bytes{'1', '2', '3', '4'});
     ASSERT_TRUE(file.CreateWithMake(f.c_str(), 2, 0));  // read-write keeps the content
-    char got[8] = {};
-    unsigned long n = sizeof(got);
-    EXPECT_TRUE(file.Read(got, &n));
-    EXPECT_EQ(std::string(got, n), "1234");
-    file.Destroy();
+    EXPECT_TRUE(file.Read(got, &n) && std::string(got, n) == "1234");
+    EXPECT_EQ(file.Destroy(), 0);
+
+    ASSERT_TRUE(file.Create(f.c_str(), 0, 0, 1));
+    EXPECT_FALSE(file.Flush());  // read-only: nothing to sync
+    EXPECT_FALSE(file.Write("abcd", &four));
+    EXPECT_EQ(four, 0u);
+    long at = 3, back = -3, before = -20;
+    n = sizeof(got);
+    EXPECT_TRUE(file.Seek(&at, SEEK_SET) && at == 3 && file.Read(got, &n) && n == 1);  // a short read is success
+    EXPECT_TRUE(file.Read(got, &n) && n == 0);
+    EXPECT_TRUE(file.Seek(&back, SEEK_END) && back == 1);
+    EXPECT_FALSE(file.Seek(&before, SEEK_SET));
+    EXPECT_EQ(before, -1);
+    EXPECT_EQ(file.Destroy(), 0);
+    EXPECT_EQ(file.Destroy(), -1);  // the second time there is nothing left
+    EXPECT_NE(fcntl(0, F_GETFD), -1);
 
     ASSERT_TRUE(file.CreateWithTrunc(f.c_str(), 1, 0, false));
-    n = 2;
-    EXPECT_TRUE(file.Write("zz", &n));
-    EXPECT_EQ(n, 2u);
-    EXPECT_TRUE(file.Flush());
-    file.Destroy();
-    struct stat st;
-    ASSERT_EQ(stat(f.c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, 2);
+    EXPECT_TRUE(file.Write("zz", &two) && two == 2 && file.Flush());
+    n = sizeof(got);
+    EXPECT_FALSE(file.Read(got, &n));  // opened write-only
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(file.Destroy(), 0);
+    EXPECT_EQ(size(f), 2);
 
     // Make creates a file that is missing and leaves one that exists alone.
-    EXPECT_TRUE(CBMKFile::Make(Path("new").c_str()));
-    ASSERT_EQ(stat(Path("new").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_TRUE(CBMKFile::Make(made.c_str()));
+    EXPECT_TRUE(size(made) == 0 && S_ISREG(st.st_mode));
     EXPECT_TRUE(CBMKFile::Make(f.c_str()));
-    ASSERT_EQ(stat(f.c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, 2);
+    EXPECT_EQ(size(f), 2);
     EXPECT_FALSE(CBMKFile::Make(Path("no/such/dir").c_str()));
     {
         OpenSpy spy(1, EACCES);  // there but not ours: still counts as made
         EXPECT_TRUE(CBMKFile::Make(Path("locked").c_str()));
     }
-    EXPECT_TRUE(CBMKFile::Remove(Path("new").c_str()));
-    EXPECT_NE(access(Path("new").c_str(), F_OK), 0);
-    EXPECT_FALSE(CBMKFile::Remove(Path("new").c_str()));
+    EXPECT_TRUE(CBMKFile::Remove(made.c_str()));
+    EXPECT_EQ(size(made), -1);
+    EXPECT_FALSE(CBMKFile::Remove(made.c_str()));
 }
 
 TEST_F(BMKFileTest, SetModeMapsModesToOwnerBitsAndRefusesOthers) {
-    WriteFile("f", Bytes{'x'});
+    Write("f", Bytes{'x'});
     std::string f = Path("f"), missing = Path("missing");
-    auto perms = [&] {
-        struct stat st;
-        EXPECT_EQ(stat(f.c_str(), &st), 0);
-        return st.st_mode & 07777;
-    };
     ASSERT_EQ(chmod(f.c_str(), 0644), 0);
-    for (int bad : {3, -1, 4, 0600}) {
-        SCOPED_TRACE(bad);
-        EXPECT_FALSE(CBMKFile::SetMode(&f[0], bad));
-        EXPECT_EQ(perms(), 0644u);
-    }
-    const mode_t expected[3] = {0400, 0200, 0600};
-    for (int mode = 0; mode < 3; ++mode) {
-        SCOPED_TRACE(mode);
-        EXPECT_TRUE(CBMKFile::SetMode(&f[0], mode));
-        EXPECT_EQ(perms(), expected[mode]);
+    // Modes with the permissions they leave; a refused mode leaves 0644.
+    const int rows[][2] = {{3, 0644}, {-1, 0644}, {4, 0644}, {0600, 0644}, {0, 0400}, {1, 0200}, {2, 0600}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(CBMKFile::SetMode(&f[0], row[0]), row[1] != 0644);
+        struct stat st;
+        ASSERT_EQ(stat(f.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, static_cast<mode_t>(row[1]));
     }
     EXPECT_FALSE(CBMKFile::SetMode(&missing[0], 2));
 }
 
-TEST_F(BMKFileTest, SeekReadFlushAndDestroyReportFailures) {
-    // Descriptor 0 means "nothing open": it must not be taken for stdin.
-    int fd = open("/dev/null", O_RDONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(dup2(fd, 0), 0);
-    close(fd);
-    CBMKFile file;
-    EXPECT_EQ(file.Destroy(), -1);
+// ---- the simulated service's bookmark files ----------------------------------------
+// The `bookmarks` verb of scenarios and accepted set-bookmark requests write
+// files with thumbnails that Evas can decode.
 
-    WriteFile("f", Pattern(10, 0));
-    ASSERT_TRUE(file.Create(Path("f").c_str(), 0, 0, 1));
-    EXPECT_FALSE(file.Flush());  // read-only: nothing to sync
-    long offset = 8;
-    EXPECT_TRUE(file.Seek(&offset, SEEK_SET));
-    EXPECT_EQ(offset, 8);
-    unsigned char buf[16];
-    unsigned long n = sizeof(buf);
-    EXPECT_TRUE(file.Read(buf, &n));
-    EXPECT_EQ(n, 2u);  // a short read is success
-    n = sizeof(buf);
-    EXPECT_TRUE(file.Read(buf, &n));
-    EXPECT_EQ(n, 0u);
-    offset = -3;
-    EXPECT_TRUE(file.Seek(&offset, SEEK_END));
-    EXPECT_EQ(offset, 7);
-    offset = -20;
-    EXPECT_FALSE(file.Seek(&offset, SEEK_SET));
-    EXPECT_EQ(offset, -1);
-    n = 4;
-    EXPECT_FALSE(file.Write("abcd", &n));  // opened read-only
-    EXPECT_EQ(n, 0u);
-    EXPECT_EQ(file.Destroy(), 0);
-    EXPECT_EQ(file.Destroy(), -1);  // the second time there is nothing left
-    EXPECT_NE(fcntl(0, F_GETFD), -1);
+class BookmarkWriterTest : public BookmarkReaderTest {
+protected:
+    using Entries = std::vector<std::tuple<bool, int, int>>;
+    // Flag, time and extra of each entry as the simulation reads the file back (kept in back_).
+    Entries ReadBack(const std::string& name) {
+        Entries out;
+        EXPECT_TRUE(vsim::ReadBmk(Path(name), &back_));
+        for (const vsim::BookmarkEntry& e : back_) out.emplace_back(e.isAuto, e.time, e.extra);
+        return out;
+    }
+    // The latest bookmark as the gadget reads it, its image kept in image_.
+    std::tuple<bool, long, long> Latest(const std::string& uri) {
+        EXPECT_TRUE(Read(uri));
+        image_ = Bytes(rec_.pImageBuffer, rec_.pImageBuffer + std::max(rec_.iImageSize, 0));
+        return {rec_.bIsAuto, rec_.lHighlightTime, rec_.lBookmarkExtra};
+    }
+    // Automatic highlights carry JPEG thumbnails, manual ones PNG, that Evas
+    // decodes for the pop-up as 320x180.
+    static void ExpectThumbnail(const Bytes& bytes, bool isAuto) {
+        ASSERT_GT(bytes.size(), 2u);
+        EXPECT_EQ(bytes[0] << 8 | bytes[1], isAuto ? 0xffd8 : 0x8950);
+        Evas_Object* image = evas_object_image_add(evas_object_evas_get(vtest::Window()));
+        evas_object_image_memfile_set(image, const_cast<unsigned char*>(bytes.data()), static_cast<int>(bytes.size()),
+                                      const_cast<char*>(isAuto ? "jpg" : "png"), nullptr);
+        int w = 0, h = 0;
+        evas_object_image_size_get(image, &w, &h);
+        EXPECT_EQ(evas_object_image_load_error_get(image), EVAS_LOAD_ERROR_NONE);
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(320, 180));
+        evas_object_del(image);
+    }
+    std::vector<vsim::BookmarkEntry> back_;
+    Bytes image_;
+};
 
-    ASSERT_TRUE(file.Create(Path("f").c_str(), 1, 0, 1));  // the check is for reading only
-    n = sizeof(buf);
-    EXPECT_FALSE(file.Read(buf, &n));
-    EXPECT_EQ(n, 0u);
-    EXPECT_TRUE(file.Flush());
-    EXPECT_EQ(file.Destroy(), 0);
+TEST_F(BookmarkWriterTest, ScenarioWordsMakeAFileTheReaderTakesBack) {
+    std::string error;
+    ASSERT_TRUE(vsim::WriteBookmarkFile(Path("m.bmk"), {"auto:120", "manual:300:-9", "auto:415"}, &error)) << error;
+    EXPECT_EQ(ReadBack("m.bmk"), (Entries{{true, 120, 0}, {false, 300, -9}, {true, 415, 0}}));
+    for (const vsim::BookmarkEntry& e : back_) ExpectThumbnail(e.image, e.isAuto);
+    ASSERT_EQ(back_.size(), 3u);
+    EXPECT_NE(back_[0].image, back_[2].image);  // neighbours differ, so a screenshot tells them apart
+    EXPECT_EQ(Latest("m.srf"), std::make_tuple(true, 415L, 0L));
+    EXPECT_EQ(image_, back_[2].image);
+    ASSERT_TRUE(vsim::WriteBookmarkFile(Path("m.bmk"), {"manual:7:3"}, &error));
+    EXPECT_EQ(Latest("m.srf"), std::make_tuple(false, 7L, 3L));
+    // An empty list is a file without bookmarks.
+    ASSERT_TRUE(vsim::WriteBookmarkFile(Path("m.bmk"), {}, &error));
+    EXPECT_EQ(ReadBack("m.bmk"), Entries{});
+    EXPECT_FALSE(Read("m.srf"));
+
+    // A bad word writes nothing at all.
+    for (const char* bad : {"auto", "live:10", "auto:", "manual:1x", "auto:99999999999", "auto:1:", "Manual:3"}) {
+        SCOPED_TRACE(bad);
+        error.clear();
+        EXPECT_FALSE(vsim::WriteBookmarkFile(Path("bad.bmk"), {"auto:1", bad}, &error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_NE(access(Path("bad.bmk").c_str(), F_OK), 0);
+    }
+    EXPECT_FALSE(vsim::WriteBookmarkFile(Path("no/dir.bmk"), {"auto:1"}, &error));
+}
+
+TEST_F(BookmarkWriterTest, AcceptedSetBookmarkAppendsToTheRecordingsFile) {
+    EXPECT_EQ(vsim::BookmarkPathFor("/x/rec_01.srf"), "/x/rec_01.bmk");
+    EXPECT_EQ(vsim::BookmarkPathFor("/x/rec.ts"), "/x/rec.ts.bmk");
+    const std::string uri = Path("rec_01.srf");
+    ASSERT_EQ(svc_pvr_set_bookmark(uri.c_str(), 61), PS_CALL_METHOD_SUCCESS);
+    ASSERT_EQ(svc_pvr_set_bookmark(uri.c_str(), 75), PS_CALL_METHOD_SUCCESS);
+    EXPECT_EQ(Latest("rec_01.srf"), std::make_tuple(false, 75L, 0L));
+    ExpectThumbnail(image_, false);
+
+    // A service that stored a damaged thumbnail: only its first bytes.
+    vsim::SetFact("svc_pvr_set_bookmark.image", {"10"});
+    ASSERT_EQ(svc_pvr_set_bookmark(uri.c_str(), 80), PS_CALL_METHOD_SUCCESS);
+    EXPECT_EQ(Latest("rec_01.srf"), std::make_tuple(false, 80L, 0L));
+    EXPECT_EQ(image_.size(), 10u);
+
+    // A refused request writes nothing.
+    vsim::SetFact("svc_pvr_set_bookmark.ret", {"-1"});
+    EXPECT_EQ(svc_pvr_set_bookmark(uri.c_str(), 90), PS_CALL_METHOD_FAIL);
+    EXPECT_EQ(svc_pvr_set_bookmark(Path("other.srf").c_str(), 90), PS_CALL_METHOD_FAIL);
+    EXPECT_EQ(ReadBack("rec_01.bmk"), (Entries{{false, 61, 0}, {false, 75, 0}, {false, 80, 0}}));
+    EXPECT_NE(access(Path("other.bmk").c_str(), F_OK), 0);
 }
 
 }  // namespace
