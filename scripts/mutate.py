@@ -68,14 +68,22 @@ def run(cmd, cwd, log, timeout=None):
 def copy_tree(dest):
     files = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard", "-z"],
                            cwd=ROOT, capture_output=True, check=True).stdout.split(b"\0")
+    kept = set()
     for rel in (f.decode() for f in files if f):
         src = os.path.join(ROOT, rel)
         if not os.path.isfile(src) or rel.startswith("build"):
             continue
+        kept.add(rel)
         dst = os.path.join(dest, rel)
         os.makedirs(os.path.dirname(dst), exist_ok=True)
         if not os.path.exists(dst) or open(src, "rb").read() != open(dst, "rb").read():
             shutil.copy2(src, dst)
+    # A file deleted from the tree goes from the copy too (the build globs).
+    for top, _, names in os.walk(dest):
+        for name in names:
+            path = os.path.join(top, name)
+            if os.path.relpath(path, dest) not in kept:
+                os.remove(path)
 
 
 def main(argv):
