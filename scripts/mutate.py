@@ -14,7 +14,7 @@ by blank lines:
     + its replacement
 
 Lines after "- " or "+ " that start with none of the markers continue that
-text. With --check, only tells whether each fault applies.
+text; a lone "+" replaces the text with nothing. With --check, only tells whether each fault applies.
 
 A fault that does not apply or does not build is reported and not counted.
 """
@@ -33,7 +33,7 @@ def parse(path):
     with open(path, encoding="utf-8") as f:
         for n, raw in enumerate(f, 1):
             line = raw.rstrip("\n")
-            if line and last and not line.startswith(("== ", "file: ", "- ", "+ ", "#")):
+            if line and last and line != "+" and not line.startswith(("== ", "file: ", "- ", "+ ", "#")):
                 cur[last] += "\n" + line  # a fault may span lines
                 continue
             last = None
