@@ -2,12 +2,13 @@
 // well-formed sequence of keys, viewer messages, PVR results, virtual time,
 // lifecycle calls and platform facts. After every step the gadget keeps its
 // promises: each key event gets exactly one verdict, a key-up repeats the
-// verdict of its key-down, and after destroy no handler, callback or timer
-// of the gadget is left.
+// verdict of its key-down, no two timers of one kind are pending, and after
+// destroy no handler, callback or timer of the gadget is left.
 #include <Elementary.h>
 #include <stdint.h>
 #include <stdlib.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,14 @@ size_t VerdictsSince(size_t mark) {
     for (const vsim::Entry& e : vsim::JournalSince(mark))
         if (e.kind == "key") ++n;
     return n;
+}
+
+// One pending timer of each kind (callback) at most: a second is a timer
+// added without deleting the one it replaces.
+void ExpectAtMostOneTimerOfEachKind() {
+    std::map<const void*, int> kinds;
+    for (const tvsim::PendingTimer& t : tvsim::PendingGadgetTimers())
+        if (++kinds[t.callback] > 1) abort();
 }
 
 void ExpectNothingLeft() {
@@ -115,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
         }
         viewer.Settle();
+        ExpectAtMostOneTimerOfEachKind();
     }
     viewer.Destroy();
     ExpectNothingLeft();
