@@ -76,6 +76,25 @@ std::vector<std::string> CallNames() {
     return names;
 }
 
+std::vector<std::string> Calls() {
+    std::vector<std::string> calls;
+    for (const vsim::Entry& e : EntriesOf("call")) calls.push_back(e.text.empty() ? e.name : e.name + " " + e.text);
+    return calls;
+}
+
+std::vector<std::string> Lines() {
+    std::vector<std::string> lines;
+    for (const vsim::Entry& e : EntriesOf("log")) {
+        const char* tag = e.logId == LOG_ID_SYSTEM && e.priority == DLOG_WARN ? "S "
+                          : e.logId != LOG_ID_MAIN                            ? "? "
+                          : e.priority == DLOG_WARN                           ? "M "
+                          : e.priority == DLOG_INFO                           ? "I "
+                                                                              : "? ";
+        lines.push_back(tag + vsim::LogMessage(e));
+    }
+    return lines;
+}
+
 void SetCall(const std::string& fact, const vsim::Values& values, int ret) {
     vsim::SetFact(fact, values);
     vsim::SetFact(fact + ".ret", {std::to_string(ret)});

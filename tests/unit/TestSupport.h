@@ -35,6 +35,11 @@ bool LoggedOnSystem(const std::string& message);
 int LogIndex(const std::string& message);
 // Names of the journaled calls, in order.
 std::vector<std::string> CallNames();
+// The journaled calls as "name args", or the bare name when they had none.
+std::vector<std::string> Calls();
+// The log lines, each message behind the log and priority it went to: "S "
+// system warning, "M " main warning, "I " main information, "? " any other.
+std::vector<std::string> Lines();
 // Sets a call's out values and its own result.
 void SetCall(const std::string& fact, const vsim::Values& values, int ret);
 using Facts = std::vector<std::pair<std::string, vsim::Values>>;
