@@ -103,9 +103,11 @@ TEST(Ucs2Utf8Test, ConvertsBigEndianPairsWithinSizeMinusOne) {
         EXPECT_EQ(out, row.out + std::string(32 - row.out.size(), 0x7F));
         EXPECT_EQ(Lines(), row.err ? Strings{"S iconv failed: " + std::to_string(row.err)} : Strings{});
     }
-    // Without an output buffer nothing is converted.
-    char in[2] = {0, 'A'};
+    // Without a buffer on either side nothing is converted.
+    char out[4] = {9, 9, 9, 9}, in[2] = {0, 'A'};
     CPVRChannelMgr::Ucs2Utf8(nullptr, 4, in, 2);
+    CPVRChannelMgr::Ucs2Utf8(out, 4, nullptr, 2);
+    EXPECT_EQ(std::string(out, 4), std::string(4, 9));
     EXPECT_EQ(Lines(), Strings{});
 }
 
@@ -196,6 +198,7 @@ TEST_F(ChannelRecordTest, ServiceByIdNumbersVideoFactsAndTextsWithinTheirFields)
     EXPECT_TRUE(vtest::Logged("the service id [18446744073709551615]"));
     EXPECT_EQ(vtest::ArgsOf("IServiceGuide::GetPresentProgram")[9], "18446744073709551615");
 
+    mgr.m_GetChannelName(nullptr, 256, mgr.m_CurServiceData);  // no buffer, nothing to fill
     // An unknown service leaves the record as it was.
     Prepare();
     const std::string before = Bytes();
