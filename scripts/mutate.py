@@ -77,7 +77,7 @@ def copy_tree(dest):
         dst = os.path.join(dest, rel)
         os.makedirs(os.path.dirname(dst), exist_ok=True)
         if not os.path.exists(dst) or open(src, "rb").read() != open(dst, "rb").read():
-            shutil.copy2(src, dst)
+            shutil.copy(src, dst)  # a fresh time stamp: make rebuilds what changed
     # A file deleted from the tree goes from the copy too (the build globs).
     for top, _, names in os.walk(dest):
         for name in names:
