@@ -3,7 +3,6 @@
 #include <Elementary.h>
 
 #include "PVRChannelMgr.h"
-#include "VirtualClock.h"
 
 namespace vtest {
 
@@ -61,15 +60,6 @@ std::vector<std::string> ArgsOf(const std::string& call) {
     return args;
 }
 
-bool LoggedOnSystem(const std::string& message) { return LoggedAt(message, LOG_ID_SYSTEM, DLOG_WARN); }
-
-int LogIndex(const std::string& message) {
-    std::vector<std::string> lines = LogMessages();
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (lines[i] == message) return static_cast<int>(i);
-    return -1;
-}
-
 std::vector<std::string> CallNames() {
     std::vector<std::string> names;
     for (const vsim::Entry& e : EntriesOf("call")) names.push_back(e.name);
@@ -105,8 +95,6 @@ void SetFacts(const Facts& facts) {
 }
 
 std::string FirstOr(const vsim::Values& values, const std::string& none) { return values.empty() ? none : values[0]; }
-
-void AdvanceMs(long long ms) { vclock::AdvanceAndRun(ms * 1000); }
 
 void SimTest::SetUp() {
     vsim::ResetWorld();

@@ -29,10 +29,6 @@ std::vector<vsim::Entry> EntriesOf(const std::string& kind);
 int CallCount(const std::string& name);
 // Arguments of every journaled call of this name, in order.
 std::vector<std::string> ArgsOf(const std::string& call);
-// A line on the system log at warning priority, where state queries report.
-bool LoggedOnSystem(const std::string& message);
-// Position of the first log line with this message among the log lines, -1 when absent.
-int LogIndex(const std::string& message);
 // Names of the journaled calls, in order.
 std::vector<std::string> CallNames();
 // The journaled calls as "name args", or the bare name when they had none.
@@ -46,8 +42,6 @@ using Facts = std::vector<std::pair<std::string, vsim::Values>>;
 void SetFacts(const Facts& facts);
 // The first value, or "-" when there is none (for naming table rows).
 std::string FirstOr(const vsim::Values& values, const std::string& none = "-");
-// Advances virtual time and runs the main loop.
-void AdvanceMs(long long ms);
 
 class SimTest : public ::testing::Test {
 protected:
@@ -56,8 +50,6 @@ protected:
 
 // The current input source, as every source control reports it.
 void SetSource(int type);
-// The service id the state queries use for an AV input.
-const unsigned long long kAvServiceId = 4294967294ULL;
 
 // Layout of a bookmark file's header, as the PVR service writes it: the
 // count, then tables of 150 entries each.
