@@ -252,6 +252,9 @@ int svc_pvr_set_bookmark(const char* uri, int time) {
             long long keep = vsim::FactIntOr("svc_pvr_set_bookmark.image", 0, -1);
             if (keep >= 0 && static_cast<std::size_t>(keep) < entry.image.size())
                 entry.image.resize(static_cast<std::size_t>(keep));
+            // Or one that padded it with zeros, which are no picture data.
+            long long pad = vsim::FactIntOr("svc_pvr_set_bookmark.pad", 0, 0);
+            if (pad > 0) entry.image.resize(entry.image.size() + static_cast<std::size_t>(pad), 0);
             vsim::AppendBookmark(path, entry);
         }
     }

@@ -1,10 +1,10 @@
 /* The toolkit calls the gadget makes that leave no trace a probe of the
  * screen can read back: signals to its layouts, mirroring, the picture
- * bytes and the window's focus highlight. Exported from the viewer
- * executable, these definitions are what the loaded gadget binds to; each
- * journals the gadget's call as a "call" entry and hands it on to the
- * toolkit. Calls from anywhere else (the toolkit itself, the viewer) pass
- * straight through. */
+ * bytes, the window's focus highlight, the labels' markup, layers and sizes.
+ * Exported from the viewer executable, these definitions are what the
+ * loaded gadget binds to; each journals the gadget's call as a "call" entry
+ * and hands it on to the toolkit. Calls from anywhere else (the toolkit
+ * itself, the viewer) pass straight through. */
 #define _GNU_SOURCE
 #include <Elementary.h>
 #include <dlfcn.h>
@@ -84,4 +84,39 @@ __attribute__((visibility("default"))) void elm_win_focus_highlight_enabled_set(
         vsim_record_call("elm_win_focus_highlight_enabled_set", args);
     }
     NEXT("elm_win_focus_highlight_enabled_set", void (*)(Evas_Object*, Eina_Bool))(obj, enabled);
+}
+
+/* A label's markup as the gadget wrote it: colour, font and size are lost
+ * to a look at the text alone. */
+__attribute__((visibility("default"))) void elm_object_part_text_set(Evas_Object* obj, const char* part,
+                                                                     const char* text) {
+    if (FromGadget(__builtin_return_address(0))) {
+        char args[512];
+        /* NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.DeprecatedOrUnsafeBufferHandling): bounded by sizeof */
+        snprintf(args, sizeof args, "%s %s", TypeOf(obj), text ? text : "(null)");
+        vsim_record_call("elm_object_part_text_set", args);
+    }
+    NEXT("elm_object_part_text_set", void (*)(Evas_Object*, const char*, const char*))(obj, part, text);
+}
+
+/* Stacking and size of the gadget's objects: nothing else on the viewer's
+ * canvas would show a wrong layer, and a swallow hides a wrong size. */
+__attribute__((visibility("default"))) void evas_object_layer_set(Evas_Object* obj, short layer) {
+    if (FromGadget(__builtin_return_address(0))) {
+        char args[128];
+        /* NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.DeprecatedOrUnsafeBufferHandling): bounded by sizeof */
+        snprintf(args, sizeof args, "%s %d", TypeOf(obj), layer);
+        vsim_record_call("evas_object_layer_set", args);
+    }
+    NEXT("evas_object_layer_set", void (*)(Evas_Object*, short))(obj, layer);
+}
+
+__attribute__((visibility("default"))) void evas_object_resize(Evas_Object* obj, Evas_Coord w, Evas_Coord h) {
+    if (FromGadget(__builtin_return_address(0))) {
+        char args[128];
+        /* NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.DeprecatedOrUnsafeBufferHandling): bounded by sizeof */
+        snprintf(args, sizeof args, "%s %d %d", TypeOf(obj), w, h);
+        vsim_record_call("evas_object_resize", args);
+    }
+    NEXT("evas_object_resize", void (*)(Evas_Object*, Evas_Coord, Evas_Coord))(obj, w, h);
 }
