@@ -77,7 +77,7 @@ void PopupWorld() { vbench::SportsRecordingWorld(PopupRecording()); }
 
 // The pop-up's show: the viewer's "show" message up to the end of the first
 // frame rendered with it, over a recording holding a full bookmark file.
-bool MeasurePopupShow(tvsim::Viewer& v) {
+bool WriteFullFile() {
     std::vector<std::string> words;
     for (int i = 0; i < vsim::kBookmarkCapacity; ++i)
         words.push_back((i % 2 ? "manual:" : "auto:") + std::to_string(30 * i));
@@ -86,6 +86,21 @@ bool MeasurePopupShow(tvsim::Viewer& v) {
         std::fprintf(stderr, "bookmark file: %s\n", error.c_str());
         return false;
     }
+    return true;
+}
+
+// The same over a file whose one bookmark claims 20,000,000 bytes of picture
+// and holds a few KiB: what the show costs must not follow the claim.
+bool WriteHostileFile() {
+    vsim::BookmarkEntry entry;
+    entry.time = 75;
+    entry.image = vsim::DefaultThumbnail(false, 0);
+    entry.claimedSize = 20000000;
+    return vsim::WriteBmk(vsim::BookmarkPathFor(PopupRecording()), {entry});
+}
+
+bool MeasurePopupShow(tvsim::Viewer& v, const char* name, bool (*writeFile)()) {
+    if (!writeFile()) return false;
     Start(v, PopupWorld);
     Ecore_Evas* ee = ecore_evas_ecore_evas_get(evas_object_evas_get(v.Window()));
     ecore_evas_manual_render(ee);
@@ -96,10 +111,10 @@ bool MeasurePopupShow(tvsim::Viewer& v) {
         ecore_evas_manual_render(ee);
         if (round == 1) {
             CALLGRIND_TOGGLE_COLLECT;
-            CALLGRIND_DUMP_STATS_AT("popup_show");
+            CALLGRIND_DUMP_STATS_AT(name);
         }
         if (!v.PopupShown()) {
-            std::fprintf(stderr, "popup_show: the pop-up was not shown\n");
+            std::fprintf(stderr, "%s: the pop-up was not shown\n", name);
             return false;
         }
         v.Message({{"cmd", "hide"}});
@@ -132,7 +147,8 @@ int main(int argc, char** argv) {
     vbench::NoWriteUri() = std::string(kWorkDir) + "/short_01.srf";
     bool ok = true;
     for (const vbench::KeyPath& path : vbench::Paths()) ok = MeasureKey(v, path) && ok;
-    ok = MeasurePopupShow(v) && ok;
+    ok = MeasurePopupShow(v, "popup_show", WriteFullFile) && ok;
+    ok = MeasurePopupShow(v, "popup_show_hostile", WriteHostileFile) && ok;
     std::printf("%s\n", ok ? "all paths as expected" : "some path went astray");
     return ok ? 0 : 1;
 }
