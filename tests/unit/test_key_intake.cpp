@@ -1,8 +1,12 @@
-// What of key intake the viewer cannot reach: the shield-key question no
-// handler asks, and handlers called without the gadget's data.
+// What of key intake and of the manager the viewer cannot reach: names and
+// types outside the vocabulary (the handlers filter them first), the
+// shield-key question no handler asks, handlers called without the gadget's
+// data, and manager calls no viewer message makes.
 #include <string>
 
 #include "PVRKey.h"
+#include "SportsUGMgr.h"
+#include "SportsUtil.h"
 #include "TestSupport.h"
 #include "UgData.h"
 #include "tv_viewer_kevent.h"
@@ -40,6 +44,36 @@ TEST_F(KeyIntakeTest, MissingDataOrManagerReturnsEveryKey) {
     UgData* none = nullptr;
     RegisterKeyEventCB(&none);
     EXPECT_TRUE(vtest::Logged("pUgData is NULL!"));
+}
+
+TEST_F(KeyIntakeTest, NamesAndTypesOutsideTheVocabularyHaveNone) {
+    for (const char* name : {"XF86Blu", "xf86red", "", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(K::KeyNameToKeyType(name), K::KEY_UNKNOWN_T) << (name ? name : "(null)");
+    for (int type : {-1, 10, 11, 34}) EXPECT_EQ(K::KeyTypeToKeyName(static_cast<K::ERecorderKeyType>(type)), nullptr);
+}
+
+TEST_F(KeyIntakeTest, ManagerRefusesAnEmptyResultAndIgnoresUnknownEvents) {
+    CSportsUGMgr* mgr = CSportsUGMgr::Get();
+    EXPECT_FALSE(mgr->SendResultToTvviwer(nullptr, nullptr));
+    EXPECT_TRUE(vtest::Logged("Cmd && value error!"));
+    vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
+    vsim::ClearJournal();
+    EXPECT_EQ(mgr->ProcessUGEvent(99), 1);
+    EXPECT_TRUE(vtest::EntriesOf("launch").empty());
+    // A result without its record is only logged; one without the manager's
+    // pointer goes to the singleton.
+    CSportsUGMgr::t_PVRServiceResultCb(nullptr, mgr);
+    EXPECT_TRUE(vtest::Logged("here receive serviec message, method [0], result [0]"));
+    ps_result_pvr resume = {};
+    resume.method = PS_RESULT_METHOD_PLAY_RESUME;
+    CSportsUGMgr::t_PVRServiceResultCb(&resume, nullptr);
+    EXPECT_TRUE(vtest::Logged("pThis is null"));
+    EXPECT_TRUE(vtest::Logged("receive resume msg, set WaitPauseSuccessFlag false"));
+    delete mgr;
+    // Key dispatch refuses a key before highlight support is asked on an unknown source.
+    vsim::SetFact("ISourceControl::GetCurrentSourceInfo[1,0].ret", {"-1"});
+    EXPECT_FALSE(CSportsUtil::IsSupportHighlightInAV());
+    EXPECT_TRUE(vtest::Logged("get current source type failed!!, not supprot"));
 }
 
 }  // namespace
