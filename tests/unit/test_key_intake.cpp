@@ -50,6 +50,21 @@ TEST_F(KeyIntakeTest, NamesAndTypesOutsideTheVocabularyHaveNone) {
     for (const char* name : {"XF86Blu", "xf86red", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(K::KeyNameToKeyType(name), K::KEY_UNKNOWN_T) << (name ? name : "(null)");
     for (int type : {-1, 10, 11, 34}) EXPECT_EQ(K::KeyTypeToKeyName(static_cast<K::ERecorderKeyType>(type)), nullptr);
+    EXPECT_FALSE(K::IsUgRecognitionKey(static_cast<const char*>(nullptr)));
+    EXPECT_FALSE(K::IsRecorderRecognitionKey(static_cast<const char*>(nullptr)));
+    // An event record without a name, or none at all, is a key without a name.
+    UgData data = {};
+    data.pMgr = CSportsUGMgr::Get();
+    tv_viewer_kevent_info_s unnamed = {};
+    EXPECT_EQ(UGLowPrioKeyDownEventCB(&unnamed, &data), 1);
+    EXPECT_EQ(UGHighPrioKeyDownEventCB(nullptr, &data), 1);
+    EXPECT_EQ(vtest::CountLogged("UG recieve keyname is :[],check if need to consume"), 2);
+    // Keys of neither class that reach the manager get no verdict of a handler.
+    vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
+    EXPECT_EQ(data.pMgr->ProcessLowPrioKeyEvent(K::KEY_INFO_T), 0);
+    EXPECT_FALSE(vtest::Logged("not process Ug Recognition key, return key to tv-viewer."));
+    EXPECT_EQ(data.pMgr->ProcessHighPrioKeyEvent(K::KEY_RED_T), 0);
+    delete data.pMgr;
 }
 
 TEST_F(KeyIntakeTest, ManagerRefusesAnEmptyResultAndIgnoresUnknownEvents) {
