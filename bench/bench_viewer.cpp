@@ -16,8 +16,9 @@
 //   growth: freeq_off:1 runs the process with it disabled
 //   (EINA_FREEQ_TOTAL_MAX=0), which shows what is really held;
 //   freeq_off:0 shows the process as it runs by default (freeq_off:1 also
-//   turns off glibc's per-thread cache, whose free chunks count as in use). heap_growth_kib is
-//   the growth of the heap in use (live allocations), free of page effects.
+//   turns off glibc's per-thread cache, whose free chunks count as in use).
+//   heap_growth_kib is the growth of the heap in use (live allocations),
+//   free of page effects.
 // - SoakControl: the same pop-up widget tree made and deleted 1,000 times by
 //   plain toolkit calls without the gadget, for what the toolkit itself keeps.
 #include <Ecore_Evas.h>

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the scenario suite through the viewer, and the viewer's own tests of
-# the library, under valgrind's memcheck and fails on any error of memory use (uninitialised values, invalid reads or
-# writes, bad frees) and on a definite leak allocated by the gadget itself.
+# the library, under valgrind's memcheck and fails on any error of memory use
+# (uninitialised values, invalid reads or writes, bad frees) and on a definite
+# leak allocated by the gadget itself.
 # Definite leaks whose allocation lies inside EFL (its object constructors,
 # module loader) are EFL's: they are reported the same with no gadget loaded
 # and are not counted.
