@@ -37,6 +37,7 @@
 
 #include "HeadlessToolkit.h"
 #include "KeyPaths.h"
+#include "ProcessMemory.h"
 #include "RealClock.h"
 #include "Repeated.h"
 #include "Viewer.h"
@@ -98,25 +99,6 @@ bool WriteHostileRecording() {
     entry.image = vsim::DefaultThumbnail(false, 0);
     entry.claimedSize = 2000000000;
     return vsim::WriteBmk(vsim::BookmarkPathFor(HostileUri()), {entry});
-}
-
-// Peak resident memory since the last reset, in KiB (VmHWM).
-long PeakResidentKib() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
-    std::fclose(f);
-    return kib;
-}
-
-void ResetPeakResident() {
-    FILE* f = std::fopen("/proc/self/clear_refs", "w");
-    if (!f) return;
-    std::fputs("5", f);
-    std::fclose(f);
 }
 
 void RemoveRecording() {
@@ -198,8 +180,8 @@ void BM_PopupLatency(benchmark::State& state, const std::string* uri) {
     }
     std::vector<double> real, cpu;
     double frames = 0;
-    ResetPeakResident();
-    const long residentBefore = PeakResidentKib();
+    vbench::ResetPeakResident();
+    const long residentBefore = vbench::StatusKiB("VmHWM");
     for (auto _ : state) {
         int64_t spent = 0, spentCpu = 0;
         int rendered = 0;
@@ -237,7 +219,7 @@ void BM_PopupLatency(benchmark::State& state, const std::string* uri) {
     state.counters["cpu_p50_us"] = vbench::Quantile(cpu, 0.50);
     state.counters["cpu_p99_us"] = vbench::Quantile(cpu, 0.99);
     state.counters["frames"] = frames;
-    state.counters["peak_rss_above_start_kib"] = static_cast<double>(PeakResidentKib() - residentBefore);
+    state.counters["peak_rss_above_start_kib"] = static_cast<double>(vbench::StatusKiB("VmHWM") - residentBefore);
 }
 
 // One load cycle in this process; prints "NS RSS_BEFORE_CREATE_KIB RSS_AFTER_CREATE_KIB".

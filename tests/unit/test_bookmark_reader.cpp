@@ -22,6 +22,7 @@
 #include <tuple>
 #include <vector>
 
+#include "../../bench/ProcessMemory.h"
 #include "BMKFile.h"
 #include "SportsUtil.h"
 #include "TestSupport.h"
@@ -184,13 +185,6 @@ protected:
     stBookmarkThumbnail* out_ = &rec_;
 };
 
-long StatusKiB(const std::string& field) {
-    std::ifstream in("/proc/self/status");
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + field.size());
-    return -1;
-}
-
 const char* const kNoCount = "0 >= stBookmarkHeader.iBookmarkCount";
 // Three bookmarks, the latest with its 300-byte image at 3460.
 const Sizes kThree = {100, 200, 300};
@@ -250,9 +244,8 @@ TEST_F(BookmarkReaderTest, LatestEntryOrARefusal) {
         if (size >= (1 << 20) && kSanitized) continue;
         // The same size allocated, dirtied and freed: the reader is likely to get it back.
         if (size < (1 << 20)) delete[] static_cast<char*>(std::memset(new char[size + 1UL], 0xA5, size + 1UL));
-        std::ofstream reset("/proc/self/clear_refs");
-        ASSERT_TRUE(reset << "5" << std::flush);  // the peak starts again from the current size
-        const long before = StatusKiB("VmRSS:");
+        ASSERT_TRUE(vbench::ResetPeakResident());
+        const long before = vbench::StatusKiB("VmRSS");
 
         OpenSpy spy;
         g_watch = ReadWatch{row.beforeRead ? &row : nullptr, Path("rec.bmk")};
@@ -265,7 +258,8 @@ TEST_F(BookmarkReaderTest, LatestEntryOrARefusal) {
         EXPECT_TRUE(!row.beforeRead || (g_watch.applied && g_watch.reads == (row.at < 0 ? 1 : 2)))
             << "one header read, then one image read, with the change before the one it names";
         if (row.at < 0) continue;
-        EXPECT_TRUE(kSanitized || StatusKiB("VmHWM:") - before < 16 * 1024) << "KiB above the size before the read";
+        EXPECT_TRUE(kSanitized || vbench::StatusKiB("VmHWM") - before < 16 * 1024)
+            << "KiB above the size before the read";
 
         if (row.op == Op::Rewrite) file = File(static_cast<int32_t>(row.next.size()), row.next, 1);
         if (row.op == Op::Truncate) file.resize(static_cast<std::size_t>(row.cut));

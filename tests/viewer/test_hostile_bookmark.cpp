@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../../bench/ProcessMemory.h"
 #include "ViewerFixture.h"
 #include "VirtualClock.h"
 #include "bookmark_writer.h"
@@ -20,24 +21,6 @@ using vtest::TheViewer;
 
 const char kUri[] = "vantro-hostile/rec.srf";
 const char kBmk[] = "vantro-hostile/rec.bmk";
-
-// "VmRSS" or "VmHWM" of this process, in KiB; -1 when unreadable.
-long StatusKiB(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::size_t n = std::strlen(field);
-    while (std::getline(in, line))
-        if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':') return std::stol(line.substr(n + 1));
-    return -1;
-}
-
-// Starts a fresh peak: from here on VmHWM counts from the current RSS.
-bool ResetPeak() {
-    std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
-    if (!f) return false;
-    bool ok = std::fputs("5", f) >= 0;
-    return std::fclose(f) == 0 && ok;
-}
 
 void Put32(std::vector<unsigned char>& b, std::size_t at, int32_t value) {
     uint32_t v = static_cast<uint32_t>(value);
@@ -87,8 +70,8 @@ TEST_F(HostileBookmarkTest, HugeClaimedImageDoesNotCommitItsSizeThroughThePopUp)
     TheViewer().Settle();
     ASSERT_TRUE(WriteLyingFile(2000000000, 4096));
 
-    ASSERT_TRUE(ResetPeak()) << "the kernel cannot reset the peak resident size";
-    long baseline = StatusKiB("VmRSS");
+    ASSERT_TRUE(vbench::ResetPeakResident()) << "the kernel cannot reset the peak resident size";
+    long baseline = vbench::StatusKiB("VmRSS");
     ASSERT_GT(baseline, 0);
 
     EXPECT_EQ(TheViewer().KeyDown("XF86Green"), 0);
@@ -98,7 +81,7 @@ TEST_F(HostileBookmarkTest, HugeClaimedImageDoesNotCommitItsSizeThroughThePopUp)
     vclock::AdvanceAndRun(3000000);
     TheViewer().Settle();
 
-    long peak = StatusKiB("VmHWM");
+    long peak = vbench::StatusKiB("VmHWM");
     // The picture in the file's first bytes is still what the pop-up shows.
     const auto& journal = vsim::Journal();
     EXPECT_TRUE(std::any_of(journal.begin(), journal.end(), [](const vsim::Entry& e) {
