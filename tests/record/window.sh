@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# A window session under Xvfb: keys typed through XTest with pauses are
-# recorded, the recording replays green headless and holds the keys with
-# virtual time between them. Usage: window.sh VIEWER GADGET TYPER WORKDIR
+# A window session under Xvfb: keys typed through XTest (xdotool) with pauses
+# are recorded, the recording replays green headless and holds the keys with
+# virtual time between them. Usage: window.sh VIEWER GADGET WORKDIR
 set -u
-viewer=$1 gadget=$2 typer=$3 work=$4
+viewer=$1 gadget=$2 work=$3
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$work"
 out=$work/window.recorded.scenario
@@ -13,16 +13,43 @@ fail() { echo "FAIL: $*"; exit 1; }
 rm -f "$work/display"
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
+session=
+trap 'kill $session $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; kill -0 $xvfb 2>/dev/null || break; sleep 0.05; done
 [ -s "$work/display" ] || fail "Xvfb gave no display: $(cat "$work/xvfb.log")"
 DISPLAY=:$(head -n1 "$work/display")
 export DISPLAY
 
-# red, green, yellow, a recorder key (pause), a returned key (Up); the
-# session on X, whatever display the test environment asks for.
-ELM_DISPLAY=x11 DISPLAY=$DISPLAY timeout 40 "$typer" 150 r,g,y,p,Up "$viewer" --gadget "$gadget" --window --record "$out" \
-  "$here/window.scenario" >"$work/window.log" 2>&1 || fail "window session exited $?: $(cat "$work/window.log")"
+# Bounded: waits until the session's log has N lines starting with PREFIX.
+log=$work/window.log
+wait_lines() {  # PREFIX N
+  for _ in $(seq 600); do
+    [ "$(grep -c "^$1" "$log")" -ge "$2" ] && return 0
+    kill -0 "$session" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+
+# red, green, yellow, a recorder key (pause), a returned key (Up), each typed
+# once the viewer has answered the one before, 150 ms apart; then q.
+ELM_DISPLAY=x11 timeout 40 "$viewer" --gadget "$gadget" --window --record "$out" \
+  "$here/window.scenario" >"$log" 2>&1 &
+session=$!
+wait_lines "window ready" 1 || fail "no window: $(cat "$log")"
+# Found by its class: the toolkit writes the title as UTF-8.
+win=$(timeout 20 xdotool search --sync --onlyvisible --class tv-viewer-sim | head -n1)
+[ -n "$win" ] || fail "no viewable viewer window"
+timeout 20 xdotool windowfocus --sync "$win" || fail "the viewer window took no focus"
+typed=0
+for key in r g y p Up; do
+  sleep 0.15
+  xdotool key "$key"
+  typed=$((typed + 1))
+  wait_lines "key " $typed || fail "no answer to key $key: $(cat "$log")"
+done
+xdotool key q
+wait "$session" || fail "window session exited $?: $(cat "$log")"
 for key in XF86Red XF86Green XF86Yellow XF86AudioPause Up; do
   grep -q "^key $key\$" "$out" || fail "no recorded key $key"
 done
