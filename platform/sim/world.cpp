@@ -303,3 +303,9 @@ void SetLogEcho(bool on) {
 extern "C" __attribute__((visibility("default"))) void vsim_record_call(const char* name, const char* args) {
     vsim::RecordCall(name ? name : "", args ? args : "");
 }
+
+// For the same interposers: whether a scenario made the call NAME fail
+// ("set NAME null").
+extern "C" __attribute__((visibility("default"))) int vsim_call_refused(const char* name) {
+    return name && vsim::FactIs(name, 0, "null") ? 1 : 0;
+}

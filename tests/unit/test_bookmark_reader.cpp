@@ -76,7 +76,7 @@ std::string Call(const std::string& path, int flags, mode_t mode) {
     return path + " flags " + std::to_string(flags) + " mode " + std::to_string(mode);
 }
 
-enum class Op { None, Truncate, Rewrite, Replace, Remove };
+enum class Op { None, Truncate, Rewrite, Replace, Remove, Fail };
 
 struct Row {
     const char* what;
@@ -85,7 +85,7 @@ struct Row {
     long length;         // -1: the header and every listed image
     long at;             // where the latest image starts; -1: refused
     const char* line;    // the refusal's warning, if any
-    int beforeRead = 0;  // a change right before the header read (1) or the image read (2)
+    int beforeRead = 0;  // a change right before the header read (1) or the image read (2); Fail fails that read
     Op op = Op::None;
     long cut = 0;     // Truncate: the new length
     Sizes next = {};  // Rewrite and Replace: the images of the new file (seed 1)
@@ -123,7 +123,7 @@ bool Apply(const Row& row, const std::string& path) {
     const std::string to = row.op == Op::Replace ? path + ".part" : path;
     if (row.op == Op::Truncate) return truncate(path.c_str(), static_cast<off_t>(row.cut)) == 0;
     if (row.op == Op::Remove) return unlink(path.c_str()) == 0;
-    return row.op == Op::None || (WriteAll(to, File(static_cast<int32_t>(row.next.size()), row.next, 1)) &&
+    return row.op == Op::None || row.op == Op::Fail || (WriteAll(to, File(static_cast<int32_t>(row.next.size()), row.next, 1)) &&
                                   rename(to.c_str(), path.c_str()) == 0);
 }
 
@@ -132,8 +132,13 @@ bool Apply(const Row& row, const std::string& path) {
 extern "C" __attribute__((visibility("default"))) ssize_t read(int fd, void* buffer, size_t length) {
     using ReadFn = ssize_t (*)(int, void*, size_t);
     static ReadFn real = reinterpret_cast<ReadFn>(dlsym(RTLD_NEXT, "read"));
-    if (g_watch.row && fd == g_watch.fd && ++g_watch.reads == g_watch.row->beforeRead)
+    if (g_watch.row && fd == g_watch.fd && ++g_watch.reads == g_watch.row->beforeRead) {
         g_watch.applied = Apply(*g_watch.row, g_watch.path);
+        if (g_watch.row->op == Op::Fail) {
+            errno = EIO;
+            return -1;
+        }
+    }
     return real(fd, buffer, length);
 }
 
@@ -232,6 +237,8 @@ const Row kRows[] = {
     {"removed", 3, kThree, -1, 3460, nullptr, 2, Op::Remove},
     {"emptied before the header is read", 3, kThree, -1, -1, kNoCount, 1, Op::Truncate, 0},
     {"cut inside the size table before the header is read", 3, kThree, -1, -1, nullptr, 1, Op::Truncate, 2000},
+    {"a disk error reading the header", 3, kThree, -1, -1, "failed to read file", 1, Op::Fail},
+    {"a disk error reading the image", 3, kThree, -1, -1, nullptr, 2, Op::Fail},
 };
 // clang-format on
 
@@ -255,7 +262,7 @@ TEST_F(BookmarkReaderTest, LatestEntryOrARefusal) {
             ASSERT_TRUE(Read("rec.srf"));
             ExpectLines("rec.srf", "rec.bmk", nullptr);
         }
-        EXPECT_TRUE(!row.beforeRead || (g_watch.applied && g_watch.reads == (row.at < 0 ? 1 : 2)))
+        EXPECT_TRUE(!row.beforeRead || (g_watch.applied && g_watch.reads == (row.at < 0 ? row.beforeRead : 2)))
             << "one header read, then one image read, with the change before the one it names";
         if (row.at < 0) continue;
         EXPECT_TRUE(kSanitized || vbench::StatusKiB("VmHWM") - before < 16 * 1024)

@@ -13,6 +13,7 @@
 #include <string.h>
 
 void vsim_record_call(const char* name, const char* args);
+int vsim_call_refused(const char* name);
 
 /* Only the gadget library's own calls are journaled. */
 static int FromGadget(const void* caller) {
@@ -47,6 +48,16 @@ __attribute__((format(printf, 2, 3))) static void Journal(const char* name, cons
         if (FromGadget(__builtin_return_address(0))) Journal(__VA_ARGS__); \
     } while (0)
 #define OR_NULL(text) ((text) ? (text) : "(null)")
+
+/* A scenario may make the toolkit refuse to make the gadget's objects:
+ * "set elm_layout_add null" and the like. The refusal is journaled. */
+#define REFUSE(name, failed)                                                                         \
+    do {                                                                                             \
+        if (FromGadget(__builtin_return_address(0)) && vsim_call_refused(name)) {                    \
+            vsim_record_call(name, "refused");                                                       \
+            return failed;                                                                           \
+        }                                                                                            \
+    } while (0)
 
 __attribute__((visibility("default"))) void elm_object_signal_emit(Evas_Object* obj, const char* emission,
                                                                    const char* source) {
@@ -99,4 +110,21 @@ __attribute__((visibility("default"))) void evas_object_layer_set(Evas_Object* o
 __attribute__((visibility("default"))) void evas_object_resize(Evas_Object* obj, Evas_Coord w, Evas_Coord h) {
     JOURNAL("evas_object_resize", "%s %d %d", TypeOf(obj), w, h);
     NEXT("evas_object_resize", void (*)(Evas_Object*, Evas_Coord, Evas_Coord))(obj, w, h);
+}
+
+/* The pop-up's objects, which a TV short of memory may not make. */
+__attribute__((visibility("default"))) Evas_Object* elm_layout_add(Evas_Object* parent) {
+    REFUSE("elm_layout_add", NULL);
+    return NEXT("elm_layout_add", Evas_Object * (*)(Evas_Object*))(parent);
+}
+
+__attribute__((visibility("default"))) Eina_Bool elm_layout_file_set(Evas_Object* obj, const char* file,
+                                                                     const char* group) {
+    REFUSE("elm_layout_file_set", EINA_FALSE);
+    return NEXT("elm_layout_file_set", Eina_Bool(*)(Evas_Object*, const char*, const char*))(obj, file, group);
+}
+
+__attribute__((visibility("default"))) Evas_Object* elm_image_add(Evas_Object* parent) {
+    REFUSE("elm_image_add", NULL);
+    return NEXT("elm_image_add", Evas_Object * (*)(Evas_Object*))(parent);
 }
