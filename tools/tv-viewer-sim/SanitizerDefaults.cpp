@@ -18,6 +18,7 @@ extern "C" __attribute__((visibility("default"), used)) const char* __lsan_defau
            "leak:libeldbus.so\n"
            "leak:libethumb_client.so\n"
            "leak:libemotion.so\n"
+           "leak:libelput.so\n"
            "leak:libharfbuzz.so\n"
            "leak:libfreetype.so\n";
 }
