@@ -79,8 +79,12 @@ int DeliverPvrResult(int method, int result) {
     entry.text = std::to_string(method) + " " + std::to_string(result);
     Record(std::move(entry));
 
+    return DeliverPvrRecord(unaligned, true);
+}
+
+int DeliverPvrRecord(ps_result_pvr* record, bool withUserData) {
     std::vector<Callback> reached = Callbacks();
-    for (const Callback& cb : reached) cb.callback(unaligned, cb.userData);
+    for (const Callback& cb : reached) cb.callback(record, withUserData ? cb.userData : nullptr);
     return static_cast<int>(reached.size());
 }
 

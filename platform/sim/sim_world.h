@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "svc_pvr.h"
 #include "ug_module.h"
 
 namespace vsim {
@@ -110,6 +111,9 @@ std::size_t KeyClientCount();
 // Delivers a PVR result to the registered callbacks, from an unaligned
 // record. Returns the number of callbacks reached.
 int DeliverPvrResult(int method, int result);
+// A record as it stands (any bytes, any address), with the registered user
+// data or none.
+int DeliverPvrRecord(ps_result_pvr* record, bool withUserData);
 std::size_t PvrCallbackCount();
 
 // Extras of an app-control object (for the viewer's own messages).

@@ -1,5 +1,5 @@
-// What the fuzz targets share: reading an input as a stream of choices, a
-// headless window for the gadget, and platform facts an input may set.
+// What the fuzz targets share: reading an input as a stream of choices, the
+// viewer that hosts the real library, and platform facts an input may set.
 #ifndef VANTRO_FUZZ_HOST_H
 #define VANTRO_FUZZ_HOST_H
 
@@ -7,28 +7,21 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include <signal.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "HeadlessToolkit.h"
-
+#include "Viewer.h"
 #include "VirtualClock.h"
-
 #include "bookmark_writer.h"
 #include "sim_world.h"
-#include "ug_module.h"
-
-extern "C" int UG_MODULE_INIT(struct ug_module_ops* ops);
-extern "C" void UG_MODULE_EXIT(struct ug_module_ops* ops);
 
 namespace vfuzz {
 
@@ -82,7 +75,8 @@ private:
 // was: afterwards the clock goes back to where it stood plus the real time
 // spent. Gadget timers are gone by then (destroy deletes them). libFuzzer's own
 // timeout would see the virtual jumps inside an input; these targets run with
-// it off and watch the real time of each input here instead.
+// it off and give each input a real-time alarm instead (the kernel's timer,
+// which virtual time does not move).
 
 inline int64_t RealUs() {
     struct timespec ts;
@@ -90,44 +84,27 @@ inline int64_t RealUs() {
     return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
 
-const int64_t kInputLimitUs = 10 * 1000000;
+const unsigned kInputLimitSeconds = 10;
 
-inline std::atomic<int64_t>& InputStartedUs() {
-    static std::atomic<int64_t> started{0};
-    return started;
-}
-
-inline void StartWatchdog() {
-    static bool running = [] {
-        std::thread([] {
-            for (;;) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                int64_t started = InputStartedUs().load();
-                if (started != 0 && RealUs() - started > kInputLimitUs) {
-                    std::fprintf(stderr, "vantro-fuzz: one input ran for more than %lld s\n",
-                                 static_cast<long long>(kInputLimitUs / 1000000));
-                    abort();
-                }
-            }
-        }).detach();
-        return true;
-    }();
-    (void)running;
+inline void OnInputTooLong(int) {
+    static const char message[] = "vantro-fuzz: one input ran for more than 10 s\n";
+    if (write(2, message, sizeof message - 1) < 0) abort();
+    abort();
 }
 
 // Lives for one input.
 class InputClock {
 public:
     InputClock() {
-        StartWatchdog();
+        signal(SIGALRM, OnInputTooLong);
+        alarm(kInputLimitSeconds);
         m_realStart = RealUs();
         // What libFuzzer did since the last input (leak checks, mutations) took real time too.
         if (LastRealEnd() != 0) vclock::SetUs(LastVirtualEnd() + (m_realStart - LastRealEnd()));
         m_virtualStart = vclock::NowUs();
-        InputStartedUs().store(m_realStart);
     }
     ~InputClock() {
-        InputStartedUs().store(0);
+        alarm(0);
         LastRealEnd() = RealUs();
         LastVirtualEnd() = m_virtualStart + (LastRealEnd() - m_realStart);
         vclock::SetUs(LastVirtualEnd());
@@ -146,20 +123,19 @@ private:
     int64_t m_realStart = 0;
 };
 
-// The headless 1920x1080 window the gadget is created on, once per process.
-inline Evas_Object* Window() {
-    static Evas_Object* window = [] {
+// The viewer, once per process: its headless window, the real library loaded.
+inline tvsim::Viewer& TheViewer() {
+    static tvsim::Viewer* viewer = [] {
         tvsim::UseHeadlessToolkit();
         static char arg0[] = "vantro-fuzz";
         static char* argv[] = {arg0, nullptr};
         elm_init(1, argv);
-        Evas_Object* w = elm_win_add(nullptr, "tv-viewer", ELM_WIN_BASIC);
-        if (!w) abort();
-        evas_object_resize(w, 1920, 1080);
-        evas_object_show(w);
-        return w;
+        auto* v = new tvsim::Viewer;
+        std::string error;
+        if (!v->OpenWindow(false) || !v->Load(VANTRO_GADGET_PATH, &error)) abort();
+        return v;
     }();
-    return window;
+    return *viewer;
 }
 
 // A recording whose bookmark file exists, so that the green path and the
@@ -220,11 +196,11 @@ inline const std::vector<FactChoice>& Facts() {
     return facts;
 }
 
-// The world a fuzz input starts from: recording in sports mode.
-// The window is the viewer's own, or the one above.
-inline void RecordingWorld(Evas_Object* window = nullptr) {
+// The world a fuzz input starts from: recording in sports mode, shown in the
+// viewer's window.
+inline void RecordingWorld() {
     vsim::ResetWorld();
-    vsim::SetWindow(window ? window : Window());
+    vsim::SetWindow(TheViewer().Window());
     vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
     vsim::SetFact("svc_pvr_get_record_state_by_service_id", {"2", "0"});
     vsim::SetFact("svc_pvr_get_current_recording_count", {"1"});
@@ -244,37 +220,6 @@ inline void SetSomeFact(Bytes& in) {
     else
         vsim::SetFact(f.name, f.values[choice]);
 }
-
-// The framework's side of one gadget instance, over the gadget linked in.
-class Gadget {
-public:
-    Gadget() {
-        std::memset(&m_ops, 0, sizeof m_ops);
-        if (UG_MODULE_INIT(&m_ops) != 0 || !m_ops.create || !m_ops.destroy || !m_ops.message) abort();
-    }
-    ~Gadget() { UG_MODULE_EXIT(&m_ops); }
-    static ui_gadget_h Handle() {
-        static int instance;
-        return reinterpret_cast<ui_gadget_h>(&instance);
-    }
-    void* Create() {
-        void* base = m_ops.create(Handle(), UG_MODE_FULLVIEW, nullptr, m_ops.priv);
-        if (base) m_bases.push_back(static_cast<Evas_Object*>(base));
-        return base;
-    }
-    // The base objects belong to the framework once the gadget is gone.
-    void Destroy() {
-        m_ops.destroy(Handle(), nullptr, m_ops.priv);
-        for (Evas_Object* base : m_bases) evas_object_del(base);
-        m_bases.clear();
-    }
-    void Message(app_control_h msg) { m_ops.message(Handle(), msg, nullptr, m_ops.priv); }
-    const ug_module_ops& Ops() const { return m_ops; }
-
-private:
-    ug_module_ops m_ops;
-    std::vector<Evas_Object*> m_bases;
-};
 
 // After destroy the gadget holds nothing of the platform's.
 inline void ExpectReleased() {

@@ -9,11 +9,12 @@
 #include "tv_viewer_kevent.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static vfuzz::Gadget gadget;
+    tvsim::Viewer& viewer = vfuzz::TheViewer();
     vfuzz::InputClock clock;
     vfuzz::Bytes in(data, size);
     vfuzz::RecordingWorld();
-    gadget.Create();
+    viewer.SetAnswers(false);
+    viewer.Create();
 
     int lastDown = 1;  // the gadget's verdict before any key-down
     bool anyDown = false;
@@ -60,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             abort();
         }
     }
-    gadget.Destroy();
+    viewer.Settle();
+    viewer.Destroy();
     vfuzz::ExpectReleased();
     vclock::RunPending();
     vsim::ClearJournal();

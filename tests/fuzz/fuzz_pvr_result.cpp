@@ -8,23 +8,14 @@
 #include <memory>
 
 #include "FuzzHost.h"
-#include "SportsUGMgr.h"
 #include "VirtualClock.h"
-#include "app_control.h"
 
 namespace {
 
-void Command(vfuzz::Gadget& gadget, const char* cmd) {
-    app_control_h msg = nullptr;
-    if (app_control_create(&msg) != APP_CONTROL_ERROR_NONE) return;
-    app_control_add_extra_data(msg, "cmd", cmd);
-    gadget.Message(msg);
-    app_control_destroy(msg);
-}
-
 // One record taken from the input, placed `shift` bytes into a buffer that
-// ends where the record ends, so any read past it is caught.
-void Deliver(vfuzz::Bytes& in) {
+// ends where the record ends, so any read past it is caught; delivered by the
+// service. Returns the callbacks it reached.
+int Delivered(vfuzz::Bytes& in) {
     size_t shift = 1 + in.Pick(7);
     std::unique_ptr<unsigned char[]> storage(new unsigned char[shift + sizeof(ps_result_pvr)]);
     unsigned char* at = storage.get() + shift;
@@ -36,34 +27,32 @@ void Deliver(vfuzz::Bytes& in) {
         std::memcpy(at, &method, sizeof method);
     }
     if (steer & 2) std::memset(at + 4, 0, 4);
-    void* userData = in.Byte() & 1 ? CSportsUGMgr::Get() : nullptr;
-    CSportsUGMgr::t_PVRServiceResultCb(reinterpret_cast<ps_result_pvr*>(at), userData);
+    return vsim::DeliverPvrRecord(reinterpret_cast<ps_result_pvr*>(at), in.Byte() & 1);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static vfuzz::Gadget gadget;
+    tvsim::Viewer& viewer = vfuzz::TheViewer();
     vfuzz::InputClock clock;
     vfuzz::Bytes in(data, size);
     vfuzz::RecordingWorld();
-    // Results also arrive before create and after destroy.
-    if (in.Byte() & 1) Deliver(in);
-    gadget.Create();
+    viewer.SetAnswers(false);
+    viewer.Create();
 
     for (int step = 0; step < 32 && !in.Empty(); ++step) {
         switch (in.Pick(8)) {
             case 0:
             case 1:
             case 2:
-                Deliver(in);
+                Delivered(in);
                 break;
             case 3:
                 vsim::DispatchKey(0, "XF86Red");
                 vsim::DispatchKey(1, "XF86Red");
                 break;
             case 4:
-                Command(gadget, in.Byte() & 1 ? "enter" : "exit");
+                viewer.Message({{"cmd", in.Byte() & 1 ? "enter" : "exit"}});
                 break;
             case 5:
                 vfuzz::SetSomeFact(in);
@@ -73,9 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
         }
     }
-    gadget.Destroy();
+    viewer.Settle();
+    viewer.Destroy();
     vfuzz::ExpectReleased();
-    if (in.Byte() & 1) Deliver(in);
+    // After destroy the service has no callback left to reach.
+    if (in.Byte() & 1 && Delivered(in) != 0) abort();
     vclock::RunPending();
     vsim::ClearJournal();
     return 0;

@@ -5,7 +5,6 @@
 
 #include "FuzzHost.h"
 #include "VirtualClock.h"
-#include "app_control.h"
 
 namespace {
 
@@ -15,12 +14,13 @@ const char* const kValues[] = {"show", "hide", "enter", "exit", "sh", "e", "show
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static vfuzz::Gadget gadget;
+    tvsim::Viewer& viewer = vfuzz::TheViewer();
     vfuzz::InputClock clock;
     vfuzz::Bytes in(data, size);
     vfuzz::RecordingWorld();
     bool created = in.Byte() % 4 != 0;
-    if (created) gadget.Create();
+    viewer.SetAnswers(false);
+    if (created) viewer.Create();
 
     for (int step = 0; step < 32 && !in.Empty(); ++step) {
         switch (in.Pick(4)) {
@@ -31,22 +31,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 vclock::AdvanceAndRun(static_cast<int64_t>(in.Pick(20)) * 1000000, 100000);
                 break;
             default: {
-                app_control_h msg = nullptr;
-                if (app_control_create(&msg) != APP_CONTROL_ERROR_NONE) break;
-                size_t pairs = in.Pick(4);
-                for (size_t i = 0; i < pairs; ++i) {
+                std::vector<std::pair<std::string, std::string>> extras(in.Pick(4));
+                for (auto& extra : extras) {
                     // Known words or raw bytes; a NUL inside raw bytes ends the C string.
-                    std::string key = in.Byte() & 1 ? kKeys[in.Pick(5)] : in.Text(12);
-                    std::string value = in.Byte() & 1 ? kValues[in.Pick(10)] : in.Text(24);
-                    app_control_add_extra_data(msg, key.c_str(), value.c_str());
+                    extra.first = in.Byte() & 1 ? kKeys[in.Pick(5)] : in.Text(12);
+                    extra.second = in.Byte() & 1 ? kValues[in.Pick(10)] : in.Text(24);
                 }
-                gadget.Message(msg);
-                app_control_destroy(msg);
+                viewer.Message(extras);
                 break;
             }
         }
     }
-    gadget.Destroy();
+    viewer.Settle();
+    viewer.Destroy();
     vfuzz::ExpectReleased();
     vclock::RunPending();
     vsim::ClearJournal();

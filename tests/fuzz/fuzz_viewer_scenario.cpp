@@ -24,20 +24,6 @@ namespace {
 
 const char* const kCommands[] = {"show", "hide", "enter", "exit", "e", "sh", "hidden", ""};
 
-tvsim::Viewer& TheViewer() {
-    static tvsim::Viewer* viewer = [] {
-        static char arg0[] = "vantro-fuzz";
-        static char* argv[] = {arg0, nullptr};
-        setenv("ECORE_NO_SYSTEM_MODULES", "1", 0);
-        elm_init(1, argv);
-        auto* v = new tvsim::Viewer;
-        std::string error;
-        if (!v->OpenWindow(false) || !v->Load(VANTRO_GADGET_PATH, &error)) abort();
-        return v;
-    }();
-    return *viewer;
-}
-
 size_t VerdictsSince(size_t mark) {
     size_t n = 0;
     for (const vsim::Entry& e : vsim::JournalSince(mark))
@@ -61,10 +47,10 @@ void ExpectNothingLeft() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    tvsim::Viewer& viewer = TheViewer();
+    tvsim::Viewer& viewer = vfuzz::TheViewer();
     vfuzz::InputClock clock;
     vfuzz::Bytes in(data, size);
-    vfuzz::RecordingWorld(viewer.Window());
+    vfuzz::RecordingWorld();
     viewer.SetAnswers(true);
     bool created = viewer.Create();
 
