@@ -15,6 +15,8 @@ by blank lines:
 
 Lines after "- " or "+ " that start with none of the markers continue that
 text; a lone "+" replaces the text with nothing. With --check, only tells whether each fault applies.
+With --matrix, every test runs for every fault and all that fail are named, so
+that a test no fault fails alone can be seen (slower: no stop at the first).
 
 A fault that does not apply or does not build is reported and not counted.
 """
@@ -93,7 +95,8 @@ def main(argv):
     else:
         ctest_args = []
     check = "--check" in argv
-    argv = [a for a in argv if a != "--check"]
+    matrix = "--matrix" in argv
+    argv = [a for a in argv if a not in ("--check", "--matrix")]
     if len(argv) < 2:
         sys.exit(__doc__)
     work = os.path.join(os.path.abspath(argv[0]), "mutation")
@@ -117,8 +120,8 @@ def main(argv):
     configure = ["cmake", "-S", tree, "-B", build, "-DVANTRO_BENCH=OFF",
                  "-DVANTRO_RES_DIR=" + os.path.join(build, "res")]
     make = ["cmake", "--build", build, "-j" + jobs]
-    ctest = ["ctest", "--test-dir", build, "-j" + jobs, "--timeout", "120",
-             "--stop-on-failure"] + ctest_args
+    ctest = ["ctest", "--test-dir", build, "-j" + jobs, "--timeout", "120"] + \
+        ([] if matrix else ["--stop-on-failure"]) + ctest_args
     log = os.path.join(work, "last.log")
     if run(configure, tree, log) or run(make, tree, log):
         sys.exit("mutate: the unmutated copy does not build; see " + log)
@@ -153,7 +156,7 @@ def main(argv):
         if rc:
             with open(log) as f:
                 names = re.findall(r"Test +#\d+: (\S+) .*\*\*\*", f.read())
-            failed = names[0] if names else "rc %d" % rc
+            failed = (",".join(sorted(names)) if matrix else names[0]) if names else "rc %d" % rc
             killed.append(m)
             verdict = "KILLED   by %s" % failed
         else:

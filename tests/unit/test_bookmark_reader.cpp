@@ -123,8 +123,9 @@ bool Apply(const Row& row, const std::string& path) {
     const std::string to = row.op == Op::Replace ? path + ".part" : path;
     if (row.op == Op::Truncate) return truncate(path.c_str(), static_cast<off_t>(row.cut)) == 0;
     if (row.op == Op::Remove) return unlink(path.c_str()) == 0;
-    return row.op == Op::None || row.op == Op::Fail || (WriteAll(to, File(static_cast<int32_t>(row.next.size()), row.next, 1)) &&
-                                  rename(to.c_str(), path.c_str()) == 0);
+    return row.op == Op::None || row.op == Op::Fail ||
+           (WriteAll(to, File(static_cast<int32_t>(row.next.size()), row.next, 1)) &&
+            rename(to.c_str(), path.c_str()) == 0);
 }
 
 }  // namespace

@@ -51,12 +51,12 @@ __attribute__((format(printf, 2, 3))) static void Journal(const char* name, cons
 
 /* A scenario may make the toolkit refuse to make the gadget's objects:
  * "set elm_layout_add null" and the like. The refusal is journaled. */
-#define REFUSE(name, failed)                                                                         \
-    do {                                                                                             \
-        if (FromGadget(__builtin_return_address(0)) && vsim_call_refused(name)) {                    \
-            vsim_record_call(name, "refused");                                                       \
-            return failed;                                                                           \
-        }                                                                                            \
+#define REFUSE(name, failed)                                                      \
+    do {                                                                          \
+        if (FromGadget(__builtin_return_address(0)) && vsim_call_refused(name)) { \
+            vsim_record_call(name, "refused");                                    \
+            return failed;                                                        \
+        }                                                                         \
     } while (0)
 
 __attribute__((visibility("default"))) void elm_object_signal_emit(Evas_Object* obj, const char* emission,
