@@ -7,5 +7,6 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build -DVANTRO_RES_DIR="$PWD/build/res" -DVANTRO_BENCH=OFF >/dev/null
 cmake --build build -j2 --target tv-viewer-sim vantro >/dev/null
 cd build
-ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0 \
+mkdir -p tmp
+TMPDIR="$PWD/tmp" ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0 \
   ./tools/tv-viewer-sim/tv-viewer-sim --out "$PWD/.." ../examples/default.scenario

@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.." || exit 1
 [ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh || exit 1
 status=0
 export ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0
+# Scratch files and the toolkit daemons' logs stay under the build trees.
+mkdir -p build/tmp && export TMPDIR="$PWD/build/tmp"
 
 build() {  # dir, extra cmake args...
   local dir=$1; shift

@@ -12,6 +12,7 @@ src=$(cd "$(dirname "$0")/../.." && pwd)
 work="$build/soak"
 rm -rf "$work" && mkdir -p "$work/rec"
 export ELM_DISPLAY=buffer ELM_ACCEL=none ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0
+mkdir -p "$work/tmp" && export TMPDIR="$work/tmp"
 
 # A bookmark file whose latest image claims 2,000,000,000 bytes in a 4 KiB file.
 python3 - "$work/rec/hostile.bmk" <<'PY'
