@@ -259,6 +259,8 @@ int svc_pvr_set_bookmark(const char* uri, int time) {
             // Or one that padded it with zeros, which are no picture data.
             long long pad = vsim::FactIntOr("svc_pvr_set_bookmark.pad", 0, 0);
             if (pad > 0) entry.image.resize(entry.image.size() + static_cast<std::size_t>(pad), 0);
+            // Or one whose header states far more image bytes than it wrote.
+            entry.claimedSize = static_cast<int32_t>(vsim::FactIntOr("svc_pvr_set_bookmark.claim", 0, -1));
             vsim::AppendBookmark(path, entry);
         }
     }

@@ -14,21 +14,14 @@ rm -rf "$work" && mkdir -p "$work/rec"
 export ELM_DISPLAY=buffer ELM_ACCEL=none ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0
 mkdir -p "$work/tmp" && export TMPDIR="$work/tmp"
 
-# A bookmark file whose latest image claims 2,000,000,000 bytes in a 4 KiB file.
-python3 - "$work/rec/hostile.bmk" <<'PY'
-import struct, sys
-header = bytearray(3160)
-struct.pack_into('<i', header, 4, 1)
-struct.pack_into('<i', header, 760, 75)
-struct.pack_into('<i', header, 2560, 2000000000)
-open(sys.argv[1], 'wb').write(bytes(header) + b'\x89PNG' + bytes(range(256)) * 3)
-PY
 cat >"$work/hostile.scenario" <<SC
 set svc_pvr_is_sports_mode 1
 set svc_pvr_get_record_state_by_service_id 2 0
 set svc_pvr_get_current_recording_count 1
 set svc_pvr_get_recording_uri_by_service_id[1001] $work/rec/hostile.srf
 set svc_pvr_get_recording_uri_by_service_id[1001].ret 0
+# The bookmark green sets claims 2,000,000,000 image bytes in a 4 KiB file.
+set svc_pvr_set_bookmark.claim 2000000000
 lifecycle create
 advance 2s
 key XF86Green

@@ -1,19 +1,13 @@
-// Bookmark files that lie about themselves, through the whole green path of
+// A bookmark file that lies about itself, through the whole green path of
 // the real library: key, bookmark, show request, viewer answer, pop-up.
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include "../../bench/ProcessMemory.h"
 #include "ViewerFixture.h"
 #include "VirtualClock.h"
-#include "bookmark_writer.h"
 
 namespace {
 
@@ -21,27 +15,6 @@ using vtest::TheViewer;
 
 const char kUri[] = "vantro-hostile/rec.srf";
 const char kBmk[] = "vantro-hostile/rec.bmk";
-
-void Put32(std::vector<unsigned char>& b, std::size_t at, int32_t value) {
-    uint32_t v = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-// One manual bookmark whose image size claims `claimed` bytes; the file
-// holds a real PNG after the header and is `fileSize` bytes long.
-bool WriteLyingFile(int32_t claimed, std::size_t fileSize) {
-    std::vector<unsigned char> png = vsim::DefaultThumbnail(false, 0);
-    if (png.empty()) return false;
-    std::vector<unsigned char> bytes(vsim::kBookmarkHeaderSize, 0);
-    Put32(bytes, 4, 1);
-    Put32(bytes, 760, 95);
-    Put32(bytes, 2560, claimed);
-    bytes.insert(bytes.end(), png.begin(), png.end());
-    if (bytes.size() < fileSize) bytes.resize(fileSize, 0);
-    std::ofstream out(kBmk, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-}
 
 class HostileBookmarkTest : public vtest::ViewerTest {
 protected:
@@ -53,6 +26,8 @@ protected:
         vsim::SetFact("svc_pvr_get_current_recording_count", {"1"});
         vsim::SetFact("svc_pvr_get_recording_uri_by_service_id[1001]", {kUri});
         vsim::SetFact("svc_pvr_get_progress_by_service_id[1001]", {"2712", "2750"});
+        // The bookmark green sets states 2,000,000,000 image bytes for its PNG.
+        vsim::SetFact("svc_pvr_set_bookmark.claim", {"2000000000"});
     }
     void TearDown() override {
         vtest::ViewerTest::TearDown();
@@ -68,7 +43,6 @@ TEST_F(HostileBookmarkTest, HugeClaimedImageDoesNotCommitItsSizeThroughThePopUp)
     ASSERT_TRUE(TheViewer().Create());
     vclock::AdvanceAndRun(2000000);
     TheViewer().Settle();
-    ASSERT_TRUE(WriteLyingFile(2000000000, 4096));
 
     ASSERT_TRUE(vbench::ResetPeakResident()) << "the kernel cannot reset the peak resident size";
     long baseline = vbench::StatusKiB("VmRSS");
