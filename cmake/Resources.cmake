@@ -12,8 +12,9 @@ foreach(edc ${VANTRO_EDC_FILES})
   set(edj ${VANTRO_RES_OUT}/edje/${name}.edj)
   file(GLOB edc_deps CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/edje/*)
   add_custom_command(OUTPUT ${edj}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTRO_RES_OUT}/edje
-    COMMAND ${EDJE_CC} -id ${CMAKE_SOURCE_DIR}/res/edje/images -fd ${CMAKE_SOURCE_DIR}/res/edje/fonts
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTRO_RES_OUT}/edje ${CMAKE_BINARY_DIR}/tmp
+    # The toolkit may start its desktop-file daemon here: its log stays in the build tree.
+    COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${CMAKE_BINARY_DIR}/tmp ${EDJE_CC} -id ${CMAKE_SOURCE_DIR}/res/edje/images -fd ${CMAKE_SOURCE_DIR}/res/edje/fonts
             ${edc} ${edj}
     DEPENDS ${edc_deps}
     COMMENT "edje_cc ${name}.edc"
