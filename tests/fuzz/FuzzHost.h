@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -69,14 +68,11 @@ private:
 
 // ---- time --------------------------------------------------------------------
 //
-// The process's clocks are virtual: the gadget's timers and debounces follow
-// what an input asks for. libFuzzer reads the same clocks for its total time
-// and its per-input timeout, so an input is made to look as long as it really
-// was: afterwards the clock goes back to where it stood plus the real time
-// spent. Gadget timers are gone by then (destroy deletes them). libFuzzer's own
-// timeout would see the virtual jumps inside an input; these targets run with
-// it off and give each input a real-time alarm instead (the kernel's timer,
-// which virtual time does not move).
+// The process's clocks are virtual, and libFuzzer reads them too: after each
+// input the clock goes back to where it stood plus the real time spent, so
+// libFuzzer's total time stays true. Its per-input timeout would see the
+// virtual jumps, so it is off; a real-time alarm (the kernel's, which virtual
+// time does not move) limits each input instead.
 
 inline int64_t RealUs() {
     struct timespec ts;

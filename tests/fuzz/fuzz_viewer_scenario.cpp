@@ -9,8 +9,6 @@
 #include <stdlib.h>
 
 #include <map>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "FuzzHost.h"

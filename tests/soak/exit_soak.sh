@@ -15,11 +15,7 @@ export ELM_DISPLAY=buffer ELM_ACCEL=none ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACK
 mkdir -p "$work/tmp" && export TMPDIR="$work/tmp"
 
 cat >"$work/hostile.scenario" <<SC
-set svc_pvr_is_sports_mode 1
-set svc_pvr_get_record_state_by_service_id 2 0
-set svc_pvr_get_current_recording_count 1
-set svc_pvr_get_recording_uri_by_service_id[1001] $work/rec/hostile.srf
-set svc_pvr_get_recording_uri_by_service_id[1001].ret 0
+sports-recording $work/rec/hostile.srf
 # The bookmark green sets claims 2,000,000,000 image bytes in a 4 KiB file.
 set svc_pvr_set_bookmark.claim 2000000000
 lifecycle create

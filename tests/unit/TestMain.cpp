@@ -1,4 +1,4 @@
-// Runs the unit tests inside an initialised toolkit, headless.
+// Runs the unit and the viewer tests inside an initialised toolkit, headless.
 #include <Elementary.h>
 #include <gtest/gtest.h>
 

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "PVRChannelMgr.h"

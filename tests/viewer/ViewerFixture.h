@@ -4,12 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "Viewer.h"
 #include "sim_world.h"
 
 namespace vtest {
 
-tvsim::Viewer& TheViewer();
+inline tvsim::Viewer& TheViewer() {
+    static tvsim::Viewer* viewer = [] {
+        auto* v = new tvsim::Viewer;
+        std::string error;
+        if (!v->OpenWindow(false) || !v->Load(VANTRO_GADGET_PATH, &error))
+            ADD_FAILURE() << "cannot load the gadget: " << error;
+        return v;
+    }();
+    return *viewer;
+}
 
 class ViewerTest : public ::testing::Test {
 protected:

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <string>
 
 #include "../../bench/ProcessMemory.h"
 #include "ViewerFixture.h"
