@@ -7,7 +7,9 @@
 int main(int argc, char** argv) {
     tvsim::UseHeadlessToolkit();
     ::testing::InitGoogleTest(&argc, argv);
-    elm_init(argc, argv);
+    // CTest lists the tests without their environment: no toolkit then, so
+    // that no daemon of it starts outside the build tree.
+    if (!GTEST_FLAG_GET(list_tests)) elm_init(argc, argv);
     // No elm_shutdown: its desktop-cache wait costs seconds and the process ends anyway.
     return RUN_ALL_TESTS();
 }
