@@ -91,13 +91,7 @@ bool WriteFullFile() {
 
 // The same over a file whose one bookmark claims 20,000,000 bytes of picture
 // and holds a few KiB: what the show costs must not follow the claim.
-bool WriteHostileFile() {
-    vsim::BookmarkEntry entry;
-    entry.time = 75;
-    entry.image = vsim::DefaultThumbnail(false, 0);
-    entry.claimedSize = 20000000;
-    return vsim::WriteBmk(vsim::BookmarkPathFor(PopupRecording()), {entry});
-}
+bool WriteHostileFile() { return vsim::WriteClaimingBookmarkFile(vsim::BookmarkPathFor(PopupRecording()), 20000000); }
 
 bool MeasurePopupShow(tvsim::Viewer& v, const char* name, bool (*writeFile)()) {
     if (!writeFile()) return false;

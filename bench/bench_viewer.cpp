@@ -94,11 +94,7 @@ std::string& HostileUri() {
 
 bool WriteHostileRecording() {
     HostileUri() = RecordingUri().substr(0, RecordingUri().rfind('/')) + "/hostile.srf";
-    vsim::BookmarkEntry entry;
-    entry.time = 75;
-    entry.image = vsim::DefaultThumbnail(false, 0);
-    entry.claimedSize = 2000000000;
-    return vsim::WriteBmk(vsim::BookmarkPathFor(HostileUri()), {entry});
+    return vsim::WriteClaimingBookmarkFile(vsim::BookmarkPathFor(HostileUri()), 2000000000);
 }
 
 void RemoveRecording() {

@@ -257,4 +257,12 @@ bool WriteBookmarkFile(const std::string& path, const std::vector<std::string>& 
     return true;
 }
 
+bool WriteClaimingBookmarkFile(const std::string& path, int32_t claimed) {
+    BookmarkEntry entry;
+    entry.time = 75;
+    entry.image = DefaultThumbnail(false, 0);
+    entry.claimedSize = claimed;
+    return WriteBmk(path, {entry});
+}
+
 }  // namespace vsim

@@ -56,6 +56,10 @@ bool ParseBookmarkWord(const std::string& word, BookmarkEntry* entry, std::strin
 // thumbnail, replacing whatever was there. False with a reason on failure.
 bool WriteBookmarkFile(const std::string& path, const std::vector<std::string>& entries, std::string* error = nullptr);
 
+// A hostile file: one manual bookmark at 75 s whose header states `claimed`
+// image bytes for the default PNG it holds.
+bool WriteClaimingBookmarkFile(const std::string& path, int32_t claimed);
+
 }  // namespace vsim
 
 #endif

@@ -96,6 +96,11 @@ void SetLogEcho(bool on);
 
 // The window ug_get_window answers.
 void SetWindow(Evas_Object* window);
+
+// The world most key and bookmark scenarios start from: sports mode on, the
+// channel recording (any channel the service is asked about), the TV's one
+// recording and, given a URI, channel 1001's written to it.
+void SetSportsRecording(const std::string& uri = std::string());
 // Called for every result message the gadget sends.
 using ResultListener = std::function<void(ui_gadget_h, const Extras&)>;
 void SetResultListener(ResultListener listener);

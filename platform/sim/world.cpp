@@ -297,6 +297,15 @@ void SetLogEcho(bool on) {
     w.echo = on;
 }
 
+void SetSportsRecording(const std::string& uri) {
+    SetFact("svc_pvr_is_sports_mode", {"1"});
+    SetFact("svc_pvr_get_record_state_by_service_id", {"2", "0"});
+    SetFact("svc_pvr_get_current_recording_count", {"1"});
+    if (uri.empty()) return;
+    SetFact("svc_pvr_get_recording_uri_by_service_id[1001]", {uri});
+    SetFact("svc_pvr_get_recording_uri_by_service_id[1001].ret", {"0"});
+}
+
 }  // namespace vsim
 
 // For the viewer's C interposers of toolkit calls.

@@ -20,10 +20,7 @@ protected:
     void SetUp() override {
         vtest::ViewerTest::SetUp();
         ASSERT_EQ(system("mkdir -p vantro-hostile"), 0);
-        vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
-        vsim::SetFact("svc_pvr_get_record_state_by_service_id[1001]", {"2", "0"});
-        vsim::SetFact("svc_pvr_get_current_recording_count", {"1"});
-        vsim::SetFact("svc_pvr_get_recording_uri_by_service_id[1001]", {kUri});
+        vsim::SetSportsRecording(kUri);
         vsim::SetFact("svc_pvr_get_progress_by_service_id[1001]", {"2712", "2750"});
         // The bookmark green sets states 2,000,000,000 image bytes for its PNG.
         vsim::SetFact("svc_pvr_set_bookmark.claim", {"2000000000"});

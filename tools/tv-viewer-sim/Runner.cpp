@@ -227,19 +227,11 @@ bool Runner::Execute(const Command& c, std::string* failure) {
         return vsim::WriteBookmarkFile(path, std::vector<std::string>(c.args.begin() + 1, c.args.end()), failure);
     }
     if (c.verb == "sports-recording") {
-        // The world most key and bookmark scenarios start from: sports mode
-        // on, the channel recording (any channel the service is asked about),
-        // the TV's one recording, channel 1001's written to this URI.
         if (c.args.size() > 1) {
             *failure = "sports-recording takes at most a recording URI";
             return false;
         }
-        vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
-        vsim::SetFact("svc_pvr_get_record_state_by_service_id", {"2", "0"});
-        vsim::SetFact("svc_pvr_get_current_recording_count", {"1"});
-        if (c.args.empty()) return true;
-        vsim::SetFact("svc_pvr_get_recording_uri_by_service_id[1001]", {c.args[0]});
-        vsim::SetFact("svc_pvr_get_recording_uri_by_service_id[1001].ret", {"0"});
+        vsim::SetSportsRecording(c.args.empty() ? std::string() : c.args[0]);
         return true;
     }
     if (c.verb == "viewer-answers") {
