@@ -99,7 +99,9 @@ bool MeasurePopupShow(tvsim::Viewer& v, const char* name, bool (*writeFile)()) {
     Ecore_Evas* ee = ecore_evas_ecore_evas_get(evas_object_evas_get(v.Window()));
     ecore_evas_manual_render(ee);
     for (int round = 0; round < 2; ++round) {
-        if (round == 1) CALLGRIND_TOGGLE_COLLECT;
+        if (round == 1) {
+            CALLGRIND_TOGGLE_COLLECT;
+        }
         v.Message({{"cmd", "show"}});
         v.Settle();
         ecore_evas_manual_render(ee);

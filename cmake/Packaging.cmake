@@ -24,6 +24,16 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL gadget sim)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# cpack labels packages with the build machine's architecture unless told:
+# a cross build's packages carry the target's Debian name.
+if(CMAKE_CROSSCOMPILING)
+  set(vantro_debian_archs aarch64 arm64 arm armhf x86_64 amd64 i686 i386)
+  list(FIND vantro_debian_archs "${CMAKE_SYSTEM_PROCESSOR}" i)
+  if(i GREATER -1)
+    math(EXPR i "${i} + 1")
+    list(GET vantro_debian_archs ${i} CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+  endif()
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # A source package is the tracked tree, not the build directories beside it.
 set(CPACK_SOURCE_GENERATOR TGZ)

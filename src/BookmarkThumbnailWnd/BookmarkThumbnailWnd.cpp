@@ -213,11 +213,11 @@ bool CBookmarkThumbnailWnd::SetIconImage(char* bytes, int size, bool isAuto, int
             VLOG_SYS("m_pThumbnailImage is null");
             return false;
         }
-        // A bookmark may claim far more bytes than its file had; the reader
-        // leaves the unread rest zero. JPEG and PNG never end in a zero byte,
-        // so trailing zeros are not picture data: keep the toolkit, which
-        // copies what it is given, from copying them. The search starts at
-        // the last byte the file had, never in gigabytes of zeros.
+        // A bookmark may claim far more bytes than its file had; the reader's
+        // buffer then ends with the bytes it found. JPEG and PNG never end in
+        // a zero byte, so trailing zeros are not picture data: keep the
+        // toolkit, which copies what it is given, from copying them. The
+        // search starts at the last byte the file had.
         size_t length = static_cast<size_t>(size);
         if (bytesPresent >= 0 && bytesPresent < size) length = static_cast<size_t>(bytesPresent);
         while (length > 0 && bytes[length - 1] == 0) --length;

@@ -6,9 +6,9 @@ struct stBookmarkThumbnail {
     bool bIsAuto;         // automatic (content analysis) or manual highlight
     long lHighlightTime;  // seconds from the start of the recording
     long lBookmarkExtra;  // handed on unchanged
-    char* pImageBuffer;   // iImageSize bytes and one zero byte; from calloc, freed with free
+    char* pImageBuffer;   // iImageBytesRead bytes and one zero byte; from calloc, freed with free
     int iImageSize;       // as the file's header states it
-    int iImageBytesRead;  // of those, the bytes the file really had; the rest are zeros
+    int iImageBytesRead;  // of those, the bytes the file really had: all the buffer holds
 };
 
 #endif

@@ -1,6 +1,9 @@
 // The latest bookmark of a recording, read from the ".bmk" file that the PVR
 // service keeps beside it.
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +14,10 @@
 #include "BMKFile.h"
 #include "SportsUtil.h"
 #include "VantroLog.h"
+
+// Bookmark files of a long recording may pass 2 GiB: without 64-bit offsets
+// stat and open refuse them on a 32-bit target.
+static_assert(sizeof(off_t) == 8, "build with _FILE_OFFSET_BITS=64");
 
 namespace {
 
@@ -68,32 +75,33 @@ bool CSportsUtil::GetLatestBookmark(const std::string& uri, stBookmarkThumbnail*
         VLOG_WARN("failed to create file!");
         return false;
     }
+    // Whatever happens from here on, the file is closed on the way out.
+    struct Closer {
+        CBMKFile& file;
+        ~Closer() { file.Destroy(); }
+    } closer{file};
 
     stBookmarkHeader stHeader;
     std::memset(&stHeader, 0, sizeof(stHeader));
     long offset = 0;
     if (!file.Seek(&offset, SEEK_SET)) {
         VLOG_WARN("failed to seek file!");
-        file.Destroy();
         return false;
     }
     unsigned long headerRead = kHeaderSize;
     if (!file.Read(stHeader.abRaw, &headerRead)) {
         VLOG_WARN("failed to read file");
-        file.Destroy();
         return false;
     }
 
     int32_t count = stHeader.BookmarkCount();
     if (0 >= count) {
         VLOG_WARN("0 >= stBookmarkHeader.iBookmarkCount");
-        file.Destroy();
         return false;
     }
     if (count > kMaxBookmarks) {
         // The header has no entries for such bookmarks: not a file we understand.
         VLOG_WARN("stBookmarkHeader.iBookmarkCount(%d) > %d", count, kMaxBookmarks);
-        file.Destroy();
         return false;
     }
 
@@ -105,28 +113,27 @@ bool CSportsUtil::GetLatestBookmark(const std::string& uri, stBookmarkThumbnail*
     offset = static_cast<long>(static_cast<int32_t>(imageOffset));
     if (!file.Seek(&offset, SEEK_SET)) {
         VLOG_WARN("failed to seek file!");
-        file.Destroy();
         return false;
     }
 
     int32_t size = stHeader.ImageSize(latest);
-    if (size < 1 || size > kMaxImageSize) {
-        file.Destroy();
-        return false;
-    }
-    // A header may claim far more than its file holds. calloc hands back
-    // zeroed memory whose untouched pages are never committed, so the zeros
-    // after the bytes read cost nothing, however large the claim.
-    char* buffer = static_cast<char*>(std::calloc(static_cast<std::size_t>(size) + 1, 1));
+    if (size < 1 || size > kMaxImageSize) return false;
+    // A header may claim far more than its file holds. The buffer takes only
+    // what the file has from the image on (and the closing zero), so a lying
+    // header costs neither memory nor address space, which a 32-bit viewer
+    // has little of; the record still states the header's size.
+    struct stat st;
+    if (fstat(file.m_nFd, &st) != 0) return false;
+    const int64_t present = std::max<int64_t>(0, static_cast<int64_t>(st.st_size) - offset);
+    const std::size_t capacity = static_cast<std::size_t>(std::min<int64_t>(size, present));
+    char* buffer = static_cast<char*>(std::calloc(capacity + 1, 1));
     if (buffer == nullptr) {
-        VLOG_WARN("failed to allocate %d bytes for the thumbnail", size);
-        file.Destroy();
+        VLOG_WARN("failed to allocate %zu bytes for the thumbnail", capacity + 1);
         return false;
     }
-    unsigned long imageRead = static_cast<unsigned long>(size);
+    unsigned long imageRead = static_cast<unsigned long>(capacity);
     if (!file.Read(buffer, &imageRead)) {
         std::free(buffer);
-        file.Destroy();
         return false;
     }
 
@@ -136,6 +143,5 @@ bool CSportsUtil::GetLatestBookmark(const std::string& uri, stBookmarkThumbnail*
     record->pImageBuffer = buffer;
     record->iImageSize = size;
     record->iImageBytesRead = static_cast<int>(imageRead);
-    file.Destroy();
     return true;
 }

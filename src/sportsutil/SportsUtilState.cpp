@@ -325,6 +325,10 @@ void CSportsUtil::FormatLongToTime(long seconds, char* text) {
     }
 }
 
+// Keys are debounced by gettimeofday readings, which a 32-bit time_t cannot
+// hold after 2038: every target is built with 64-bit time.
+static_assert(sizeof(time_t) == 8, "build with _TIME_BITS=64");
+
 timeval CSportsUtil::GetTimeDifference(timeval start, timeval end) {
     VLOG_WARN("start:[ %ld , %ld ]", static_cast<long>(start.tv_sec), static_cast<long>(start.tv_usec));
     VLOG_WARN("end:[ %ld , %ld ]", static_cast<long>(end.tv_sec), static_cast<long>(end.tv_usec));

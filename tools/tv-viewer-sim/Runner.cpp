@@ -234,6 +234,14 @@ bool Runner::Execute(const Command& c, std::string* failure) {
         vsim::SetSportsRecording(c.args.empty() ? std::string() : c.args[0]);
         return true;
     }
+    if (c.verb == "wall-clock") {
+        // Only the date and time of day move; timers and debounce gaps do not.
+        if (c.args.size() != 1 || !vclock::SetWallClock(c.args[0])) {
+            *failure = "wall-clock takes a UTC time, YYYY-MM-DDTHH:MM:SSZ";
+            return false;
+        }
+        return true;
+    }
     if (c.verb == "viewer-answers") {
         if (c.args.size() != 1 || (c.args[0] != "on" && c.args[0] != "off")) {
             *failure = "viewer-answers takes on or off";

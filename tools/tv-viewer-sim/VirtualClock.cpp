@@ -2,14 +2,27 @@
 
 #include <Ecore.h>
 
+#include <cstdio>
+
 extern "C" {
 // Defined beside the clock functions themselves.
 extern int64_t vantro_vclock_now_us;
+extern int64_t vantro_vclock_wall_offset_us;
 }
 
 namespace {
 int64_t Load() { return __atomic_load_n(&vantro_vclock_now_us, __ATOMIC_SEQ_CST); }
 void Add(int64_t us) { __atomic_fetch_add(&vantro_vclock_now_us, us, __ATOMIC_SEQ_CST); }
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
 }  // namespace
 
 namespace vclock {
@@ -17,6 +30,22 @@ namespace vclock {
 int64_t NowUs() { return Load(); }
 
 void SetUs(int64_t us) { __atomic_store_n(&vantro_vclock_now_us, us, __ATOMIC_SEQ_CST); }
+
+bool SetWallClock(const std::string& utc) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0, used = 0;
+    if (std::sscanf(utc.c_str(), "%4d-%2d-%2dT%2d:%2d:%2dZ%n", &y, &mo, &d, &h, &mi, &sec, &used) != 6 ||
+        used != static_cast<int>(utc.size()) || utc.size() != 20 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 ||
+        mi > 59 || sec > 59 || h < 0 || mi < 0 || sec < 0)
+        return false;
+    const int64_t seconds = DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + sec;
+    __atomic_store_n(&vantro_vclock_wall_offset_us, seconds * 1000000 - Load(), __ATOMIC_SEQ_CST);
+    return true;
+}
+
+int64_t WallSeconds() {
+    const int64_t us = Load() + __atomic_load_n(&vantro_vclock_wall_offset_us, __ATOMIC_SEQ_CST);
+    return us >= 0 ? us / 1000000 : -((-us + 999999) / 1000000);
+}
 
 void RunPending() {
     // Animations follow the virtual clock too: Ecore's own animator thread

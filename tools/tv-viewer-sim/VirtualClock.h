@@ -5,6 +5,7 @@
 #define VANTRO_VIRTUAL_CLOCK_H
 
 #include <cstdint>
+#include <string>
 
 namespace vclock {
 
@@ -15,6 +16,12 @@ void SetUs(int64_t us);
 // timer by timer, in steps of at most stepUs, so that each periodic timer
 // ticks once per interval passed.
 void AdvanceAndRun(int64_t us, int64_t stepUs = 1000);
+// Sets the wall clock (gettimeofday, CLOCK_REALTIME) to a UTC time written
+// YYYY-MM-DDTHH:MM:SSZ, leaving the monotonic clock alone; false when the
+// text is not such a time.
+bool SetWallClock(const std::string& utc);
+// Seconds since 1970 that the wall clock shows.
+int64_t WallSeconds();
 // Runs what is due now without moving the clock.
 void RunPending();
 
