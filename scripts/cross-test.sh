@@ -58,10 +58,11 @@ cat >"$build/target-run" <<RUNNER
 # Usage: target-run PROGRAM ARGS...    (target-run --host COMMAND ARGS... runs a
 # build-machine command, ctest say, where target programs can run)
 sysroot="$sysroot"
-if [ ! -e "$libdir/libc.so.6" ]; then
+if [ -z "\${VANTRO_TARGET_NS:-}" ]; then
   [ -d "$libdir" ] || $SUDO mkdir -p "$libdir"
-  exec $SUDO unshare -m --propagation private bash -c 'mount --bind "\$0$libdir" "$libdir" && exec "\$@"' \\
-    "\$sysroot" "\$0" "\$@"
+  export VANTRO_TARGET_NS=1
+  exec ${SUDO:+$SUDO --preserve-env=VANTRO_TARGET_NS }unshare -m --propagation private \\
+    bash -c 'mount --bind "\$0$libdir" "$libdir" && exec "\$@"' "\$sysroot" "\$0" "\$@"
 fi
 [ "\$1" = --host ] && { shift; exec "\$@"; }
 exec $qemu -L "\$sysroot" "\$@"
@@ -71,9 +72,11 @@ chmod +x "$build/target-run"
 echo "== $arch build"
 export ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0
 mkdir -p "$build/tmp" && export TMPDIR="$build/tmp"
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/$arch.cmake" -DVANTRO_SYSROOT="$sysroot" \
-  -DVANTRO_EMULATOR="$build/target-run" -DVANTRO_RES_DIR="$build/res" >"$build.log" 2>&1 \
-  && cmake --build "$build" -j2 >>"$build.log" 2>&1 || { echo "build of $build failed:"; tail -40 "$build.log"; exit 1; }
+if ! { cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/$arch.cmake" -DVANTRO_SYSROOT="$sysroot" \
+         -DVANTRO_EMULATOR="$build/target-run" -DVANTRO_RES_DIR="$build/res" >"$build.log" 2>&1 &&
+       cmake --build "$build" -j2 >>"$build.log" 2>&1; }; then
+  echo "build of $build failed:"; tail -40 "$build.log"; exit 1
+fi
 
 echo "== $arch CTest under emulation"
 shift

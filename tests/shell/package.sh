@@ -12,11 +12,22 @@ fail=0
 mapfile -t gadget < <(gadget_files "$src")
 mapfile -t sim < <(sim_files)
 
+# The Debian architecture of the machine code the build made: what the
+# packages must be labelled, whichever machine built them.
+case $(readelf -h "$1" | sed -n 's/^ *Machine: *//p') in
+    *X86-64*) arch=amd64 ;;
+    *AArch64*) arch=arm64 ;;
+    ARM) arch=armhf ;;
+    *80386*) arch=i386 ;;
+    *) arch=unknown ;;
+esac
+
 # check_packages DIR WHAT: the two packages in DIR have the right names and contents.
 check_packages() {
     local dir=$1 what=$2 deb name
     for name in vantro vantro-sim; do
         deb=$(find "$dir" -maxdepth 1 -name "${name}_*.deb")
+        [ "$(basename "$deb")" = "${name}_0.1_$arch.deb" ] || { echo "$what: $deb is not ${name}_0.1_$arch.deb"; fail=1; }
         if [ "$(echo "$deb" | grep -c .)" != 1 ]; then
             echo "$what: expected one package $name, found: $(ls "$dir")"; fail=1; continue
         fi
@@ -51,8 +62,16 @@ if [ "$res_dir" != /usr/ug/vantro/res ]; then
     fi
 fi
 
+# Nested builds are made for the same target as this one: a cross build's
+# toolchain, sysroot and emulator go with them.
+cross=()
+for var in CMAKE_TOOLCHAIN_FILE VANTRO_SYSROOT VANTRO_EMULATOR; do
+    value=$(sed -n "s/^$var:[A-Z]*=//p" "$build/CMakeCache.txt")
+    [ -z "$value" ] || cross+=("-D$var=$value")
+done
+
 # A device build (its own platform libraries) reads them where they install.
-cmake -S "$src" -B "$work/device" -DVANTRO_PLATFORM_LIBS=tvplatform -DVANTRO_TESTS=OFF -DVANTRO_BENCH=OFF \
+cmake -S "$src" -B "$work/device" "${cross[@]}" -DVANTRO_PLATFORM_LIBS=tvplatform -DVANTRO_TESTS=OFF -DVANTRO_BENCH=OFF \
     >"$work/device.log" 2>&1 || { cat "$work/device.log"; exit 1; }
 device_res=$(sed -n 's/^VANTRO_RES_DIR:[A-Z]*=//p' "$work/device/CMakeCache.txt")
 [ "$device_res" = /usr/ug/vantro/res ] || { echo "a device build reads its resources from '$device_res'"; fail=1; }
@@ -65,7 +84,7 @@ product=$work/build
 generator=$(sed -n 's/^CMAKE_GENERATOR:INTERNAL=//p' "$build/CMakeCache.txt")
 cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
 cc=$(sed -n 's/^CMAKE_C_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
-cmake -S "$src" -B "$product" -G "$generator" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_C_COMPILER="$cc" \
+cmake -S "$src" -B "$product" -G "$generator" "${cross[@]}" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_C_COMPILER="$cc" \
     -DVANTRO_RES_DIR="$root/usr/ug/vantro/res" -DVANTRO_PACKAGE_ANY_RES_DIR=ON -DVANTRO_TESTS=OFF -DVANTRO_BENCH=OFF \
     -DVANTRO_SANITIZE=OFF -DVANTRO_TSAN=OFF -DVANTRO_FUZZ=OFF >"$work/configure.log" 2>&1 \
     || { cat "$work/configure.log"; exit 1; }
@@ -98,7 +117,7 @@ sed "s|vantro-example/|$work/example/|g" "$src/examples/default.scenario" >"$wor
 mkdir -p "$work/shots"
 run_example() {
     # The fallback thumbnail is named relative to the viewer's working directory.
-    (cd "$root/usr/ug/vantro" && "$viewer" --gadget "$gadget_lib" --logs --out "$work/shots" \
+    (cd "$root/usr/ug/vantro" && ${VANTRO_EMULATOR:+"$VANTRO_EMULATOR"} "$viewer" --gadget "$gadget_lib" --logs --out "$work/shots" \
         "$work/default.scenario") >"$work/transcript" 2>&1
 }
 if ! run_example || grep -q "failed to load edj file" "$work/transcript"; then

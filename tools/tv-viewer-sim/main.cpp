@@ -48,6 +48,8 @@ const Ecore_Getopt_Desc kOptionDescs[] = {
     ECORE_GETOPT_STORE_STR('L', "lang", "Menu language, e.g. en, de, ar."),
     ECORE_GETOPT_STORE_STR('r', "record",
                            "Write the session to this scenario file, what the gadget did as expectations."),
+    ECORE_GETOPT_STORE_STR('W', "wall-clock",
+                           "Set the wall clock to this UTC time, YYYY-MM-DDTHH:MM:SSZ, before the scenario."),
     ECORE_GETOPT_LICENSE('\0', "license"),
     ECORE_GETOPT_VERSION('V', "version"),
     ECORE_GETOPT_HELP('h', "help"),
@@ -164,12 +166,13 @@ int main(int argc, char** argv) {
     char* outDir = nullptr;
     char* lang = nullptr;
     char* recordTo = nullptr;
+    char* wallClock = nullptr;
     Eina_Bool window = EINA_FALSE, quiet = EINA_FALSE, logs = EINA_FALSE, quitOption = EINA_FALSE;
     // clang-format off
     Ecore_Getopt_Value values[] = {ECORE_GETOPT_VALUE_STR(gadget),  ECORE_GETOPT_VALUE_BOOL(window),
                                    ECORE_GETOPT_VALUE_BOOL(quiet),  ECORE_GETOPT_VALUE_BOOL(logs),
                                    ECORE_GETOPT_VALUE_STR(outDir),  ECORE_GETOPT_VALUE_STR(lang),
-                                   ECORE_GETOPT_VALUE_STR(recordTo),
+                                   ECORE_GETOPT_VALUE_STR(recordTo), ECORE_GETOPT_VALUE_STR(wallClock),
                                    ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_BOOL(quitOption),
                                    ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_NONE};
     // clang-format on
@@ -179,6 +182,10 @@ int main(int argc, char** argv) {
     int args = ecore_getopt_parse(Options(), values, argc, argv);
     if (args < 0) return 2;
     if (quitOption) return 0;
+    if (wallClock && !vclock::SetWallClock(wallClock)) {
+        std::fprintf(stderr, "tv-viewer-sim: --wall-clock takes a UTC time, YYYY-MM-DDTHH:MM:SSZ\n");
+        return 2;
+    }
     // The TV's menu language; English unless asked otherwise. gettext
     // ignores LANGUAGE under the plain "C" locale, so when the language's own
     // locale is not installed the viewer runs under C.UTF-8.

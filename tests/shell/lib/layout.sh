@@ -60,7 +60,18 @@ same_entries() {
     fi
 }
 
-# platform_of BINARY: where the loader finds the simulated platform for BINARY.
+# platform_of BINARY: where the loader finds the simulated platform for BINARY
+# through its run path. Read from the ELF file, so that it answers for a
+# program of any architecture.
 platform_of() {
-    ldd "$1" | awk '$1 == "libvantro-platform-sim.so" { print ($3 == "not" ? "nowhere (not found)" : $3) }'
+    local bin=$1 dir runpath dynamic
+    dynamic=$(readelf -d "$bin")
+    grep -qF 'Shared library: [libvantro-platform-sim.so]' <<<"$dynamic" || { echo "not needed"; return; }
+    runpath=$(sed -n 's/.*(R[UN]*PATH).*\[\(.*\)\]$/\1/p' <<<"$dynamic")
+    local IFS=:
+    for dir in $runpath; do
+        dir=${dir//\$ORIGIN/$(dirname "$bin")}
+        [ -e "$dir/libvantro-platform-sim.so" ] && { echo "$dir/libvantro-platform-sim.so"; return; }
+    done
+    echo "nowhere (not found)"
 }
