@@ -22,10 +22,11 @@ sysroot=$build/sysroot
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
 
-if [ "${SKIP_DEPS:-0}" != 1 ]; then
-  bash scripts/install-deps.sh || exit 1
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    "g++-$triple" qemu-user-static mmdebstrap util-linux >/dev/null || exit 1
+[ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh || exit 1
+if ! command -v "$triple-g++" "$qemu" mmdebstrap unshare >/dev/null; then
+  export DEBIAN_FRONTEND=noninteractive
+  { $SUDO apt-get update -qq && $SUDO apt-get install -y -qq --no-install-recommends \
+      "g++-$triple" qemu-user-static mmdebstrap util-linux >/dev/null; } || exit 1
 fi
 
 # What the target build and its tests need of the target's packages.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a normal build, an ASan+UBSan build, the fuzz
-# targets (clang, bounded time) and the threaded tests under ThreadSanitizer.
-# Ends with the normal build's CTest summary.
+# targets (clang, bounded time), the threaded tests under ThreadSanitizer,
+# then the armhf cross build's whole suite under emulation.
+# Ends with the armhf build's CTest summary.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 [ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh || exit 1
@@ -49,4 +50,11 @@ if build build; then
   echo "== CTest"
   (cd build && ctest -j2 --output-on-failure) || status=1
 else status=1; fi
+
+# After the host suite: the TV's own kind of CPU. The sysroot is made once
+# per clone (build-armhf/sysroot); SKIP_CROSS=1 leaves this step out.
+if [ "${SKIP_CROSS:-0}" != 1 ]; then
+  echo "== armhf: cross build and the whole suite under emulation"
+  SKIP_DEPS=1 bash scripts/cross-test.sh armhf || status=1
+fi
 exit $status

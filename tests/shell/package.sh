@@ -62,10 +62,10 @@ if [ "$res_dir" != /usr/ug/vantro/res ]; then
     fi
 fi
 
-# Nested builds are made for the same target as this one: a cross build's
-# toolchain, sysroot and emulator go with them.
+# Nested builds are made with this build's compilers and for its target: a
+# cross build's toolchain, sysroot and emulator go with them.
 cross=()
-for var in CMAKE_TOOLCHAIN_FILE VANTRO_SYSROOT VANTRO_EMULATOR; do
+for var in CMAKE_TOOLCHAIN_FILE VANTRO_SYSROOT VANTRO_EMULATOR CMAKE_CXX_COMPILER CMAKE_C_COMPILER; do
     value=$(sed -n "s/^$var:[A-Z]*=//p" "$build/CMakeCache.txt")
     [ -z "$value" ] || cross+=("-D$var=$value")
 done
@@ -82,9 +82,7 @@ device_res=$(sed -n 's/^VANTRO_RES_DIR:[A-Z]*=//p' "$work/device/CMakeCache.txt"
 root=$work/root
 product=$work/build
 generator=$(sed -n 's/^CMAKE_GENERATOR:INTERNAL=//p' "$build/CMakeCache.txt")
-cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
-cc=$(sed -n 's/^CMAKE_C_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
-cmake -S "$src" -B "$product" -G "$generator" "${cross[@]}" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_C_COMPILER="$cc" \
+cmake -S "$src" -B "$product" -G "$generator" "${cross[@]}" \
     -DVANTRO_RES_DIR="$root/usr/ug/vantro/res" -DVANTRO_PACKAGE_ANY_RES_DIR=ON -DVANTRO_TESTS=OFF -DVANTRO_BENCH=OFF \
     -DVANTRO_SANITIZE=OFF -DVANTRO_TSAN=OFF -DVANTRO_FUZZ=OFF >"$work/configure.log" 2>&1 \
     || { cat "$work/configure.log"; exit 1; }

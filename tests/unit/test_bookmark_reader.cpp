@@ -287,6 +287,21 @@ TEST_F(BookmarkReaderTest, LatestEntryOrARefusal) {
     }
 }
 
+// A long recording's bookmark file may pass what 32-bit offsets reach: a
+// sparse 3 GiB file whose latest bookmark lies at its start reads as any
+// other, and its size costs the buffer nothing.
+TEST_F(BookmarkReaderTest, ThreeGiBFileReadsAsAnyOther) {
+    const Bytes file = File(1, {64});
+    Write("rec.bmk", file);
+    ASSERT_EQ(truncate(Path("rec.bmk").c_str(), static_cast<off_t>(3) << 30), 0);
+    ASSERT_TRUE(Read("rec.srf"));
+    ExpectLines("rec.srf", "rec.bmk", nullptr);
+    EXPECT_EQ(std::make_tuple(rec_.iImageSize, rec_.iImageBytesRead), std::make_tuple(64, 64));
+    Bytes want(file.begin() + 3160, file.end());
+    want.push_back(0);
+    EXPECT_EQ(Bytes(rec_.pImageBuffer, rec_.pImageBuffer + 65), want);
+}
+
 TEST_F(BookmarkReaderTest, BookmarkNameIsTheUriUpToItsFirstSrf) {
     // clang-format off
     const char* const rows[][2] = {{"rec_01.srf", "rec_01.bmk"}, {"a.ts", "a.ts.bmk"}, {"b.srf.srf", "b.bmk"},
