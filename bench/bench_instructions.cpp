@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     mkdir(kWorkDir, 0755);
     tvsim::Viewer v;
     std::string error;
-    if (!v.OpenWindow(false) || !v.Load(VANTRO_GADGET_PATH, &error)) {
+    if (!v.OpenWindow() || !v.Load(VANTRO_GADGET_PATH, &error)) {
         std::fprintf(stderr, "cannot load the gadget: %s\n", error.c_str());
         return 1;
     }

@@ -109,7 +109,7 @@ tvsim::Viewer& TheViewer() {
     static tvsim::Viewer* viewer = [] {
         auto* v = new tvsim::Viewer;
         std::string error;
-        if (!v->OpenWindow(false) || !v->Load(VANTRO_GADGET_PATH, &error)) {
+        if (!v->OpenWindow() || !v->Load(VANTRO_GADGET_PATH, &error)) {
             std::fprintf(stderr, "cannot load the gadget: %s\n", error.c_str());
             std::exit(1);
         }
@@ -221,7 +221,7 @@ void BM_PopupLatency(benchmark::State& state, const std::string* uri) {
 // One load cycle in this process; prints "NS RSS_BEFORE_CREATE_KIB RSS_AFTER_CREATE_KIB".
 int LoadOnce() {
     tvsim::Viewer v;
-    if (!v.OpenWindow(false)) return 1;
+    if (!v.OpenWindow()) return 1;
     vsim::ResetWorld();
     int64_t t0 = vbench::RealNowNs();
     std::string error;
@@ -381,7 +381,7 @@ int SoakOnce(int keys, int cycles) {
 // after CYCLES more.
 int ControlOnce(int cycles) {
     tvsim::Viewer v;
-    if (!v.OpenWindow(false)) return 1;
+    if (!v.OpenWindow()) return 1;
     Evas_Object* base = elm_layout_add(v.Window());
     evas_object_resize(base, 1920, 1080);
     evas_object_show(base);

@@ -10,6 +10,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libefl-all-dev libedje-bin gettext xvfb xauth \
   libgtest-dev libbenchmark-dev clang libclang-rt-14-dev binutils file \
   clang-tidy cppcheck shellcheck clang-format valgrind gcovr xdotool imagemagick \
-  fonts-dejavu-core fontconfig >/dev/null
+  fonts-dejavu-core fontconfig x11-apps >/dev/null
 # The pop-up's texts render in DejaVu Sans (fontconfig's match for the layout's
 # font on Debian 12): pinned so that the golden images stay exact.

@@ -128,7 +128,7 @@ inline tvsim::Viewer& TheViewer() {
         elm_init(1, argv);
         auto* v = new tvsim::Viewer;
         std::string error;
-        if (!v->OpenWindow(false) || !v->Load(VANTRO_GADGET_PATH, &error)) abort();
+        if (!v->OpenWindow() || !v->Load(VANTRO_GADGET_PATH, &error)) abort();
         return v;
     }();
     return *viewer;

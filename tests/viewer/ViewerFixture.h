@@ -15,7 +15,7 @@ inline tvsim::Viewer& TheViewer() {
     static tvsim::Viewer* viewer = [] {
         auto* v = new tvsim::Viewer;
         std::string error;
-        if (!v->OpenWindow(false) || !v->Load(VANTRO_GADGET_PATH, &error))
+        if (!v->OpenWindow() || !v->Load(VANTRO_GADGET_PATH, &error))
             ADD_FAILURE() << "cannot load the gadget: " << error;
         return v;
     }();

@@ -1,7 +1,5 @@
 #include "Runner.h"
 
-#include <Ecore_Evas.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -55,11 +53,6 @@ std::string Seen(const std::vector<vsim::Entry>& entries, const std::string& kin
         out += "\n      seen: " + Describe(e);
     }
     return out.empty() ? "\n      seen: nothing" : out;
-}
-
-void SetViewerFocus(Evas_Object* window, bool on) {
-    Ecore_Evas* ee = window ? ecore_evas_ecore_evas_get(evas_object_evas_get(window)) : nullptr;
-    if (ee) ecore_evas_focus_set(ee, on ? EINA_TRUE : EINA_FALSE);
 }
 
 // Log levels as the gadget writes them: the system log at warning, the main log at a priority.
@@ -121,7 +114,7 @@ void Runner::StartRow() {
     m_lastVerdict = -1;
     m_lastKey.clear();
     m_viewer.SetAnswers(true);
-    SetViewerFocus(m_viewer.Window(), true);
+    m_viewer.SetFocus(true);
     m_viewer.Init();
     m_viewer.Settle();
 }
@@ -195,7 +188,7 @@ bool Runner::Execute(const Command& c, std::string* failure) {
             *failure = "viewer-focus takes in or out";
             return false;
         }
-        SetViewerFocus(m_viewer.Window(), c.args[0] == "in");
+        m_viewer.SetFocus(c.args[0] == "in");
         return true;
     }
     if (c.verb == "set") {

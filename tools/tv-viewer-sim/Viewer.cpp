@@ -30,11 +30,9 @@ Viewer::~Viewer() {
     vsim::SetResultListener(nullptr);
 }
 
-bool Viewer::OpenWindow(bool realWindow) {
-    if (!realWindow) {
-        setenv("ELM_DISPLAY", "buffer", 1);
-        setenv("ELM_ACCEL", "none", 1);
-    }
+bool Viewer::OpenWindow() {
+    setenv("ELM_DISPLAY", "buffer", 1);
+    setenv("ELM_ACCEL", "none", 1);
     m_window = elm_win_add(nullptr, "tv-viewer", ELM_WIN_BASIC);
     if (!m_window) return false;
     elm_win_title_set(m_window, "tv-viewer-sim");
@@ -53,6 +51,11 @@ bool Viewer::OpenWindow(bool realWindow) {
                 m_pendingAnswers.push_back(extra.first);
     });
     return true;
+}
+
+void Viewer::SetFocus(bool on) {
+    Ecore_Evas* ee = m_window ? ecore_evas_ecore_evas_get(evas_object_evas_get(m_window)) : nullptr;
+    if (ee) ecore_evas_focus_set(ee, on ? EINA_TRUE : EINA_FALSE);
 }
 
 bool Viewer::Load(const std::string& path, std::string* error) {
@@ -165,7 +168,7 @@ bool Viewer::Screenshot(const std::string& file, std::string* error) {
     int w = 0, h = 0;
     ecore_evas_geometry_get(ee, nullptr, nullptr, &w, &h);
     if (!pixels || w <= 0 || h <= 0) {
-        if (error) *error = "screenshots need the headless (buffer) engine";
+        if (error) *error = "the window has no pixels to save";
         return false;
     }
     // Evas saves the picture: copy the frame into an image object of its own.

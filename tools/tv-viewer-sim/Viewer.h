@@ -19,9 +19,13 @@ public:
     Viewer();
     ~Viewer();
 
-    // Creates the 1920x1080 window; true on success.
-    bool OpenWindow(bool realWindow);
+    // Creates the 1920x1080 window, always on the buffer engine: a live
+    // display shows its pixels (LiveWindow). True on success.
+    bool OpenWindow();
     Evas_Object* Window() const { return m_window; }
+    // The window gains or loses the keyboard focus, as when another
+    // application comes to the front.
+    void SetFocus(bool on);
 
     // dlopen + UG_MODULE_INIT. False with a message on failure.
     bool Load(const std::string& path, std::string* error);

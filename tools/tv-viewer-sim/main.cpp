@@ -1,8 +1,6 @@
 // tv-viewer-sim: plays the TV's live viewer for the sports-mode gadget.
 #include <Ecore_Getopt.h>
 #include <Elementary.h>
-#include <sys/syscall.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -19,7 +17,7 @@
 #include "Runner.h"
 #include "Scenario.h"
 #include "Viewer.h"
-#include "VirtualClock.h"
+#include "WindowSession.h"
 #include "sim_world.h"
 
 #ifndef VANTRO_DEFAULT_GADGET
@@ -32,16 +30,18 @@ const char kDescription[] =
     "Loads the sports-mode gadget like the TV's live viewer does, runs a scenario\n"
     "(keys, viewer messages, PVR results, platform facts, virtual time) and prints\n"
     "what the gadget did. Exit status 1 when an expectation fails.\n\n"
-    "With --window the viewer opens a real X11 window (needs DISPLAY) after the\n"
-    "scenario; time then runs in real time and the keyboard plays the remote:\n"
+    "With --window the viewer shows its picture in an X11 window (needs DISPLAY)\n"
+    "after the scenario; time then runs in real time and the keyboard plays the\n"
+    "remote:\n"
     "  r red   g green   y yellow   b blue   Return OK   BackSpace back   Escape exit\n"
     "  arrows Left/Right/Up/Down   c record   p pause   space play   s stop\n"
     "  n next   w rewind   i info   0-9 digits   q quits.\n"
+    "F12 saves the picture as window-<virtual ms>ms.png in the --out directory.\n"
     "See docs/scenarios.md for the scenario language.";
 
 const Ecore_Getopt_Desc kOptionDescs[] = {
     ECORE_GETOPT_STORE_STR('g', "gadget", "Path of the gadget library to load."),
-    ECORE_GETOPT_STORE_TRUE('w', "window", "Show a real X11 window and take keyboard keys."),
+    ECORE_GETOPT_STORE_TRUE('w', "window", "Show the picture in an X11 window and take keyboard keys."),
     ECORE_GETOPT_STORE_TRUE('q', "quiet", "Print only failures and the summary."),
     ECORE_GETOPT_STORE_TRUE('l', "logs", "Print the gadget's log lines in the transcript."),
     ECORE_GETOPT_STORE_STR('o', "out", "Directory for screenshots (default: current)."),
@@ -74,16 +74,6 @@ const Ecore_Getopt* Options() {
     return reinterpret_cast<const Ecore_Getopt*>(storage.data());
 }
 
-long long RealMicros() {
-    struct timespec ts;
-    syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
-}
-
-bool g_quit = false;
-tvsim::Recorder* g_recorder = nullptr;
-std::vector<std::string> g_typed;  // remote keys typed, pressed between time steps
-
 bool IsRightToLeftLanguage(const std::string& language) {
     std::string code = language.substr(0, language.find_first_of("_.@"));
     for (const char* rtl : {"ar", "he", "fa", "ur"})
@@ -91,72 +81,9 @@ bool IsRightToLeftLanguage(const std::string& language) {
     return false;
 }
 
-// Taken from the input layer, not from one canvas object: whichever object
-// of the window holds the toolkit's focus, every key a person presses counts.
-Eina_Bool OnKeyboard(void*, int, void* event) {
-    auto* ev = static_cast<Ecore_Event_Key*>(event);
-    if (!ev || !ev->keyname || g_quit) return ECORE_CALLBACK_PASS_ON;
-    if (std::string(ev->keyname) == "q") {
-        g_quit = true;
-        return ECORE_CALLBACK_PASS_ON;
-    }
-    const char* remote = tvsim::Viewer::RemoteKeyFor(ev->keyname);
-    if (remote) g_typed.push_back(remote);
-    return ECORE_CALLBACK_PASS_ON;
-}
-
-void PressTyped(tvsim::Viewer& viewer) {
-    std::vector<std::string> typed;
-    typed.swap(g_typed);
-    for (const std::string& remote : typed) {
-        int down;
-        if (g_recorder) {
-            down = g_recorder->PressKey(remote);
-        } else {
-            down = viewer.KeyDown(remote);
-            viewer.KeyUp(remote);
-            viewer.Settle();
-        }
-        std::printf("key %s %s\n", remote.c_str(), down == 0 ? "consumed" : "returned");
-    }
-    std::fflush(stdout);
-}
-
-// Ecore turns SIGTERM and SIGINT into this event; the window's own loop ends on it.
-Eina_Bool OnExitSignal(void*, int, void*) {
-    g_quit = true;
-    return ECORE_CALLBACK_PASS_ON;
-}
-
-// Interactive mode: virtual time follows real time, in whole milliseconds
-// as `advance` moves it, and keys are pressed between those steps, so that
-// a recorded session replays the same.
-void RunWindow(tvsim::Viewer& viewer) {
-    Ecore_Event_Handler* keys = ecore_event_handler_add(ECORE_EVENT_KEY_DOWN, OnKeyboard, nullptr);
-    Ecore_Event_Handler* exitSignal = ecore_event_handler_add(ECORE_EVENT_SIGNAL_EXIT, OnExitSignal, nullptr);
-    elm_object_focus_set(viewer.Window(), EINA_TRUE);
-    std::size_t printed = vsim::JournalSize();
-    long long last = RealMicros();
-    long long owed = 0;
-    std::printf("window ready\n");
-    std::fflush(stdout);
-    while (!g_quit || !g_typed.empty()) {
-        long long now = RealMicros();
-        owed += now - last;
-        last = now;
-        for (; owed >= 1000; owed -= 1000) {
-            vclock::AdvanceAndRun(1000, 1000);
-            viewer.Settle();
-        }
-        PressTyped(viewer);
-        for (const auto& e : vsim::JournalSince(printed))
-            if (e.kind == "launch" || e.kind == "result" || e.kind == "pvr")
-                std::printf("  %s %s %s\n", e.kind.c_str(), e.name.c_str(), e.text.c_str());
-        printed = vsim::JournalSize();
-        usleep(10000);
-    }
-    ecore_event_handler_del(keys);
-    ecore_event_handler_del(exitSignal);
+int NoDisplay() {
+    std::fprintf(stderr, "tv-viewer-sim: cannot open a window on the display %s\n", getenv("DISPLAY"));
+    return 2;
 }
 
 }  // namespace
@@ -220,14 +147,18 @@ int main(int argc, char** argv) {
     for (const auto& e : errors) std::fprintf(stderr, "%s:%d: %s\n", scenarioName.c_str(), e.line, e.message.c_str());
     if (!errors.empty()) return 2;
 
-    if (!window) {
-        setenv("ELM_DISPLAY", "buffer", 1);
-        setenv("ELM_ACCEL", "none", 1);
+    if (window && !getenv("DISPLAY")) {
+        std::fprintf(stderr, "tv-viewer-sim: --window needs a display (is DISPLAY set?)\n");
+        return 2;
     }
+    // The viewer's window renders with the buffer engine even with --window,
+    // which shows its pixels: the screen and the screenshots are one picture.
+    setenv("ELM_DISPLAY", "buffer", 1);
+    setenv("ELM_ACCEL", "none", 1);
     elm_init(argc, argv);
     tvsim::Viewer viewer;
-    if (!viewer.OpenWindow(window)) {
-        std::fprintf(stderr, "tv-viewer-sim: no window%s\n", window ? " (is DISPLAY set?)" : "");
+    if (!viewer.OpenWindow()) {
+        std::fprintf(stderr, "tv-viewer-sim: no window\n");
         return 2;
     }
     std::string error;
@@ -254,8 +185,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (window) {
-            g_recorder = &recorder;
-            RunWindow(viewer);
+            if (!tvsim::WindowSession(viewer, &recorder, options.baseDir).Run()) return NoDisplay();
             recorder.Finish();
         }
         std::ofstream out(recordTo);
@@ -273,7 +203,7 @@ int main(int argc, char** argv) {
     std::cout << scenarioName << ": " << result.expectations << " expectations, "
               << (result.failures ? "FAILED" : "all met") << "\n";
     std::cout.flush();
-    if (window && !result.failures) RunWindow(viewer);
+    if (window && !result.failures && !tvsim::WindowSession(viewer, nullptr, options.baseDir).Run()) return NoDisplay();
     // No elm_shutdown: the desktop-cache wait at shutdown costs seconds.
     return result.failures ? 1 : 0;
 }
