@@ -17,6 +17,7 @@
 #include "Runner.h"
 #include "Scenario.h"
 #include "Viewer.h"
+#include "VirtualClock.h"
 #include "WindowSession.h"
 #include "sim_world.h"
 
