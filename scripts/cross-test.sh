@@ -23,7 +23,9 @@ SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
 
 [ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh || exit 1
-if ! command -v "$triple-g++" "$qemu" mmdebstrap unshare >/dev/null; then
+missing=0
+for tool in "$triple-g++" "$qemu" mmdebstrap unshare; do command -v "$tool" >/dev/null || missing=1; done
+if [ $missing = 1 ]; then
   export DEBIAN_FRONTEND=noninteractive
   { $SUDO apt-get update -qq && $SUDO apt-get install -y -qq --no-install-recommends \
       "g++-$triple" qemu-user-static mmdebstrap util-linux >/dev/null; } || exit 1
