@@ -28,13 +28,18 @@ advance 16s
 lifecycle destroy
 SC
 
+# A cross build's viewer runs under its emulator, several times slower.
+emulator=$(sed -n 's/^CMAKE_CROSSCOMPILING_EMULATOR:[A-Z]*=//p' "$build/CMakeCache.txt")
+limit=10
+[ -z "$emulator" ] || limit=60
+
 mapfile -t scenarios < <(ls "$src"/examples/*.scenario "$src"/tests/scenarios/*.scenario "$work/hostile.scenario")
 : >"$work/failures"
 # shellcheck disable=SC2016  # the inner script expands its own variables
 seq 1 "$runs" | xargs -P2 -I{} bash -c '
   i={}; list=("$@"); s=${list[$(( i % ${#list[@]} ))]}
-  (cd "'"$build"'" && timeout -k 2 10 bash -o pipefail -c "\"\$0\" --quiet \"\$1\" 2>&1 | cat >/dev/null" \
-    ./tools/tv-viewer-sim/tv-viewer-sim "$s")
+  (cd "'"$build"'" && timeout -k 2 '"$limit"' bash -o pipefail -c "\${0:+\"\$0\"} \"\$1\" --quiet \"\$2\" 2>&1 | cat >/dev/null" \
+    "'"$emulator"'" ./tools/tv-viewer-sim/tv-viewer-sim "$s")
   rc=$?; [ $rc = 0 ] || echo "run $i rc=$rc $s" >>"'"$work"'/failures"' _ "${scenarios[@]}"
 failed=$(wc -l <"$work/failures")
 echo "exit soak: $runs runs over ${#scenarios[@]} scenarios, $failed did not exit 0 in time"
