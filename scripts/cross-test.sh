@@ -75,6 +75,8 @@ chmod +x "$build/target-run"
 echo "== $arch build"
 export ECORE_NO_SYSTEM_MODULES=1 EINA_LOG_BACKTRACE=0 EINA_LOG_LEVEL=0
 mkdir -p "$build/tmp" && export TMPDIR="$build/tmp"
+# A configure that never finished leaves a cache with the wrong defaults.
+[ -f "$build/Makefile" ] || rm -f "$build/CMakeCache.txt"
 if ! { cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/$arch.cmake" -DVANTRO_SYSROOT="$sysroot" \
          -DVANTRO_EMULATOR="$build/target-run" -DVANTRO_RES_DIR="$build/res" >"$build.log" 2>&1 &&
        cmake --build "$build" -j2 >>"$build.log" 2>&1; }; then
