@@ -152,7 +152,12 @@ RunResult Runner::Run(const std::vector<Command>& commands) {
             m_out << (first == std::string::npos ? "" : c.source.substr(first)) << "\n";
         }
         std::string failure;
+        const std::size_t goneDeletes = GoneTimerDeletes();
         bool ok = Execute(c, &failure);
+        if (ok && GoneTimerDeletes() != goneDeletes) {
+            ok = false;
+            failure = "the gadget deleted a timer that had already stopped or been deleted";
+        }
         PrintNew();
         if (!ok) {
             ++result.failures;

@@ -20,6 +20,10 @@ struct Tracked {
     bool gone = false;     // deleted while running
 };
 
+// Deletes by the gadget of a handle it no longer had: a timer that had
+// stopped or was deleted before. Ecore may have reused the handle by then.
+std::size_t g_goneDeletes = 0;
+
 std::map<Ecore_Timer*, Tracked*>& Timers() {
     static auto* timers = new std::map<Ecore_Timer*, Tracked*>;
     return *timers;
@@ -83,6 +87,8 @@ std::vector<PendingTimer> PendingGadgetTimers() {
 
 std::size_t PendingGadgetTimerCount() { return Timers().size(); }
 
+std::size_t GoneTimerDeletes() { return g_goneDeletes; }
+
 }  // namespace tvsim
 
 extern "C" __attribute__((visibility("default"))) Ecore_Timer* ecore_timer_add(double in, Ecore_Task_Cb func,
@@ -114,7 +120,16 @@ extern "C" __attribute__((visibility("default"))) Ecore_Timer* ecore_timer_add(d
 
 extern "C" __attribute__((visibility("default"))) void* ecore_timer_del(Ecore_Timer* timer) {
     auto it = Timers().find(timer);
-    if (it == Timers().end()) return RealDel()(timer);
+    if (it == Timers().end()) {
+        if (!timer || !FromGadget(__builtin_return_address(0))) return RealDel()(timer);
+        // Not passed on: the handle may be someone else's timer by now.
+        ++g_goneDeletes;
+        vsim::Entry entry;
+        entry.kind = "timer";
+        entry.text = "del of a timer already gone";
+        vsim::Record(entry);
+        return nullptr;
+    }
     Tracked* t = it->second;
     Timers().erase(it);
     const void* data = t->data;

@@ -17,6 +17,9 @@ struct PendingTimer {
 // Timers the gadget started that are still pending.
 std::vector<PendingTimer> PendingGadgetTimers();
 std::size_t PendingGadgetTimerCount();
+// How often the gadget deleted a timer handle after its timer had stopped or
+// been deleted: a forgotten handle. Every scenario fails on one.
+std::size_t GoneTimerDeletes();
 
 }  // namespace tvsim
 
