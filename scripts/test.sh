@@ -37,7 +37,7 @@ if cmake -S . -B build-tsan -DVANTRO_RES_DIR="$PWD/build-tsan/res" -DVANTRO_TSAN
 else echo "build of build-tsan failed:"; tail -40 build-tsan.log; status=1; fi
 
 echo "== normal build"
-if build build; then
+if build build -DVANTRO_BENCH=ON; then  # as the main job configures it
   echo "== exit soak (the viewer over every scenario and a hostile bookmark file)"
   bash tests/soak/exit_soak.sh build "${SOAK_RUNS:-1000}" || status=1
   echo "== memcheck (the scenario suite under valgrind)"
