@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a normal build, an ASan+UBSan build, the fuzz
-# targets (clang, bounded time) and the threaded tests under ThreadSanitizer.
-# Ends with the normal build's CTest summary.
+# The full check, about 20 minutes on 2 cores: the CTest suite in an ASan+UBSan
+# build, the static checks, the fuzz targets (clang, 30 s each), the channel
+# manager's lock under ThreadSanitizer, then in the normal build the exit soak,
+# memcheck, the instruction budgets, the test ratio and the CTest suite. The
+# README's inner loop is that last step alone.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 [ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh || exit 1
