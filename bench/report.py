@@ -49,8 +49,6 @@ def load(out):
     results = {}
     for name in ("keys", "bookmark", "viewer"):
         path = os.path.join(out, name + ".json")
-        if not os.path.exists(path):
-            continue
         for run_name, _reps, real, _cpu, unit, counters, error in rows(path):
             results[short(run_name)] = dict(counters, real_time=real, time_unit=unit, error=error)
     return results

@@ -10,13 +10,14 @@
 #
 # Extra arguments go to every benchmark program. Run on a quiet machine: the
 # figures in real time include whatever else runs on the cores. Each program
-# runs pinned to one core (PIN, default 1; PIN= to let it move): on this
-# two-core machine an unpinned run now and then came out up to 1.8 times slower.
+# runs pinned to one core (PIN, default 1; PIN= to let it move): on two cores
+# an unpinned run now and then came out up to 1.8 times slower.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${BUILD:-$root/build-bench}"
-out="${OUT:-$build/bench-results}"
+# Absolute: the programs run from inside the build tree.
+build="$(realpath -m "${BUILD:-$root/build-bench}")"
+out="$(realpath -m "${OUT:-$build/bench-results}")"
 jobs="${JOBS:-2}"
 pin=()
 if [[ -n "${PIN-1}" ]] && command -v taskset >/dev/null; then pin=(taskset -c "${PIN-1}"); fi
