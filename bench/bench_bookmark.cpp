@@ -20,6 +20,7 @@
 #include "BookmarkThumbnail.h"
 #include "RealClock.h"
 #include "Repeated.h"
+#include "ScratchDir.h"
 #include "SportsUtil.h"
 #include "bookmark_writer.h"
 #include "sim_world.h"
@@ -67,9 +68,8 @@ std::string& Dir() {
 std::string UriFor(int bookmarks) { return Dir() + "/rec_" + std::to_string(bookmarks) + ".srf"; }
 
 bool WriteFiles() {
-    char pattern[] = "/tmp/vantro-bench-bmk-XXXXXX";
-    if (!mkdtemp(pattern)) return false;
-    Dir() = pattern;
+    Dir() = vbench::MakeScratchDir("vantro-bench-bmk");
+    if (Dir().empty()) return false;
     for (int n : kCounts) {
         std::vector<vsim::BookmarkEntry> entries(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {

@@ -22,6 +22,7 @@
 #include "PVRChannelMgr.h"
 #include "RealClock.h"
 #include "Repeated.h"
+#include "ScratchDir.h"
 #include "SportsUGMgr.h"
 #include "UgData.h"
 #include "VantroLog.h"
@@ -185,14 +186,14 @@ int main(int argc, char** argv) {
     Window();
     // The green key's bookmark request goes to a recording whose bookmark file
     // the simulated service refuses at once (too short to be one).
-    char dir[] = "/tmp/vantro-bench-keys-XXXXXX";
-    if (!mkdtemp(dir)) return 1;
-    const std::string bmk = std::string(dir) + "/rec_01.bmk";
+    const std::string dir = vbench::MakeScratchDir("vantro-bench-keys");
+    if (dir.empty()) return 1;
+    const std::string bmk = dir + "/rec_01.bmk";
     if (FILE* f = std::fopen(bmk.c_str(), "w")) {
         std::fputc('x', f);
         std::fclose(f);
     }
-    vbench::NoWriteUri() = std::string(dir) + "/rec_01.srf";
+    vbench::NoWriteUri() = dir + "/rec_01.srf";
 
     for (const vbench::KeyPath& path : vbench::Paths())
         vbench::RepeatedManual(std::string("KeyDecision/") + path.name, benchmark::kNanosecond, BM_KeyDecision, &path);
@@ -204,12 +205,12 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         unlink(bmk.c_str());
-        rmdir(dir);
+        rmdir(dir.c_str());
         return 1;
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     unlink(bmk.c_str());
-    rmdir(dir);
+    rmdir(dir.c_str());
     return 0;
 }

@@ -40,6 +40,7 @@
 #include "ProcessMemory.h"
 #include "RealClock.h"
 #include "Repeated.h"
+#include "ScratchDir.h"
 #include "Viewer.h"
 #include "VirtualClock.h"
 #include "bookmark_writer.h"
@@ -70,9 +71,9 @@ std::string& RecordingUri() {
 // service then adds nothing when green sets a bookmark, so every pop-up
 // shows the same latest one.
 bool WriteRecording() {
-    char pattern[] = "/tmp/vantro-bench-popup-XXXXXX";
-    if (!mkdtemp(pattern)) return false;
-    RecordingUri() = std::string(pattern) + "/rec_01.srf";
+    const std::string dir = vbench::MakeScratchDir("vantro-bench-popup");
+    if (dir.empty()) return false;
+    RecordingUri() = dir + "/rec_01.srf";
     std::vector<std::string> words;
     for (int i = 0; i < vsim::kBookmarkCapacity; ++i)
         words.push_back((i % 2 ? "manual:" : "auto:") + std::to_string(30 * i));

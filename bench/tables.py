@@ -3,10 +3,14 @@
 one row per benchmark (the median aggregate over its repetitions, or the
 single run where it has none), its time and every counter."""
 import json
+import os
 import sys
 
 
 def rows(path):
+    # A program whose --benchmark_filter matched nothing leaves an empty file.
+    if not os.path.exists(path) or os.path.getsize(path) == 0:
+        return
     with open(path) as f:
         data = json.load(f)
     for b in data.get("benchmarks", []):

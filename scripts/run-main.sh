@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "${SKIP_DEPS:-0}" = 1 ] || bash scripts/install-deps.sh
-cmake -S . -B build -DVANTRO_RES_DIR="$PWD/build/res" -DVANTRO_BENCH=OFF >/dev/null
+# The same options as the test command's normal build, which shares this tree:
+# a configure with other options would take targets away from the other command.
+cmake -S . -B build -DVANTRO_RES_DIR="$PWD/build/res" -DVANTRO_BENCH=ON >/dev/null
 cmake --build build -j2 --target tv-viewer-sim vantro >/dev/null
 cd build
 mkdir -p tmp

@@ -8,6 +8,7 @@
 #include "ResourcePaths.h"
 #include "SportsUGMgr.h"
 #include "SportsUtil.h"
+#include "TimerHandle.h"
 #include "VantroLog.h"
 #include "ua_ui.h"
 #include "utilx.h"
@@ -347,20 +348,14 @@ bool CBookmarkThumbnailWnd::t_Show() {
 
 void CBookmarkThumbnailWnd::t_Hide() {
     VLOG_SYS("hide BookmarkThumbnailWnd,m_pUpdateProgressAlarm: [%p].", static_cast<void*>(m_pUpdateProgressAlarm));
-    if (m_pUpdateProgressAlarm) {
-        ecore_timer_del(m_pUpdateProgressAlarm);
-        m_pUpdateProgressAlarm = nullptr;
-    }
+    vantro::DeleteTimer(m_pUpdateProgressAlarm);
     DeleteObject(m_pThumbnailImage);
     DeleteObject(m_pWindowLayout);
 }
 
 void CBookmarkThumbnailWnd::t_Destroy() {
     VLOG_SYS("destory BookmarkThumbnailWnd, m_pUpdateProgressAlarm: [%p].", static_cast<void*>(m_pUpdateProgressAlarm));
-    if (m_pUpdateProgressAlarm) {
-        ecore_timer_del(m_pUpdateProgressAlarm);
-        m_pUpdateProgressAlarm = nullptr;
-    }
+    vantro::DeleteTimer(m_pUpdateProgressAlarm);
     DeleteObject(m_pThumbnailImage);
     DeleteObject(m_pProgressBar);
     DeleteObject(m_pTypeMarkLabel);

@@ -154,17 +154,22 @@ int CPVRChannelMgr::GetCurrentServiceId(unsigned long long* serviceId) {
 }
 
 bool CPVRChannelMgr::m_FindServiceById(TCServiceData& data, unsigned long long serviceId,
-                                       std::initializer_list<int> fields) {
+                                       std::initializer_list<EServiceField> fields) {
     if (!m_pService) return false;
     TCCriteriaHelper criteria;
-    for (int field : fields) criteria.Fetch(field);
+    for (EServiceField field : fields) criteria.Fetch(field);
     criteria.Where(SERVICE_FIELD_SERVICE_ID, serviceId);
     return m_pService->FindService(criteria, data, 1) > 0;
 }
 
 int CPVRChannelMgr::GetServiceDataByServiceId(TCServiceData& data, unsigned long long serviceId) {
     VLOG_SYS("the src service_id is [%llu]", serviceId);
-    if (!m_FindServiceById(data, serviceId, {13, 14, 15, 2, 1, 16, 63, 22, 26, 27, 19, 20, 12})) {
+    if (!m_FindServiceById(
+            data, serviceId,
+            {SERVICE_FIELD_MAJOR, SERVICE_FIELD_MINOR, SERVICE_FIELD_PROGRAM_NUMBER, SERVICE_FIELD_ORIGIN,
+             SERVICE_FIELD_CHANNEL_TYPE, SERVICE_FIELD_CHANNEL_NAME, SERVICE_FIELD_FAVOURITE, SERVICE_FIELD_CHILD_LOCK,
+             SERVICE_FIELD_LOCK_MODE, SERVICE_FIELD_HOST_CONTROLLER, SERVICE_FIELD_VIDEO_STREAM,
+             SERVICE_FIELD_VIDEO_PID, SERVICE_FIELD_SERVICE_ID})) {
         VLOG_SYS("can not find the servicedata by service_id [%llu]", serviceId);
         return -1;
     }

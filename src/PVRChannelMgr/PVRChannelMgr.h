@@ -52,7 +52,8 @@ public:
 
 private:
     // FindService for one id with the given fetched fields; true when it matched.
-    bool m_FindServiceById(TCServiceData& data, unsigned long long serviceId, std::initializer_list<int> fields);
+    bool m_FindServiceById(TCServiceData& data, unsigned long long serviceId,
+                           std::initializer_list<EServiceField> fields);
 };
 
 #endif

@@ -130,7 +130,12 @@ int CPVRChannelMgr::GetCurrentChannelInfo(_pvr_file_info& info) {
     int modeResult = m_pServiceNavigation->GetTvMode(mode);
 
     TCCriteriaHelper criteria;
-    for (int field : {12, 13, 14, 15, 2, 1, 16, 63, 22, 26, 27, 19, 20}) criteria.Fetch(field);
+    for (EServiceField field :
+         {SERVICE_FIELD_SERVICE_ID, SERVICE_FIELD_MAJOR, SERVICE_FIELD_MINOR, SERVICE_FIELD_PROGRAM_NUMBER,
+          SERVICE_FIELD_ORIGIN, SERVICE_FIELD_CHANNEL_TYPE, SERVICE_FIELD_CHANNEL_NAME, SERVICE_FIELD_FAVOURITE,
+          SERVICE_FIELD_CHILD_LOCK, SERVICE_FIELD_LOCK_MODE, SERVICE_FIELD_HOST_CONTROLLER, SERVICE_FIELD_VIDEO_STREAM,
+          SERVICE_FIELD_VIDEO_PID})
+        criteria.Fetch(field);
     if (m_pServiceNavigation->GetCurrentServiceInfo(mode, criteria, m_CurServiceData) <= 0) {
         VLOG_SYS("get current service info failed");
         return -1;
@@ -171,7 +176,9 @@ unsigned long long CPVRChannelMgr::GetAnaysisChannelInfo() {
     } else if (analysis->GetTvMode(mode) <= 0) {
         VLOG_SYS("Get TV Mode failed");
     } else {
-        for (int field : {12, 13, 14, 15, 2, 16}) criteria.Fetch(field);
+        for (EServiceField field : {SERVICE_FIELD_SERVICE_ID, SERVICE_FIELD_MAJOR, SERVICE_FIELD_MINOR,
+                                    SERVICE_FIELD_PROGRAM_NUMBER, SERVICE_FIELD_ORIGIN, SERVICE_FIELD_CHANNEL_NAME})
+            criteria.Fetch(field);
         if (analysis->GetCurrentServiceInfo(mode, criteria, data) <= 0) {
             VLOG_SYS("get current service info failed");
         } else {

@@ -138,7 +138,8 @@ void Destory(ui_gadget_h ug, app_control_h, void* priv) {
     UgData* pUgData = static_cast<UgData*>(priv);
     CSportsUGMgr::UnRegisterPVRServiceResultCb();
     ReleaseUGResource(pUgData);
-    if (pUgData->pWin) elm_win_focus_highlight_enabled_set(pUgData->pWin, EINA_TRUE);
+    // Also with no window stored: the toolkit ignores a null window.
+    elm_win_focus_highlight_enabled_set(pUgData->pWin, EINA_TRUE);
     VLOG_SYS("Destory UG success.");
 }
 

@@ -6,6 +6,7 @@
 #include "BookmarkThumbnailWnd.h"
 #include "ResourcePaths.h"
 #include "SportsUtil.h"
+#include "TimerHandle.h"
 #include "VantroLog.h"
 #include "app_control.h"
 #include "tvcontext.h"
@@ -89,18 +90,9 @@ void CSportsUGMgr::Destroy() {
 
 // Each handle is forgotten once deleted, so a second call deletes nothing.
 void CSportsUGMgr::m_DeleteTimers() {
-    if (m_pWaitPauseSucceedAlarm) {
-        ecore_timer_del(m_pWaitPauseSucceedAlarm);
-        m_pWaitPauseSucceedAlarm = nullptr;
-    }
-    if (m_pGreenWaitYellowAlarm) {
-        ecore_timer_del(m_pGreenWaitYellowAlarm);
-        m_pGreenWaitYellowAlarm = nullptr;
-    }
-    if (m_pBookmarkWndTimer) {
-        ecore_timer_del(m_pBookmarkWndTimer);
-        m_pBookmarkWndTimer = nullptr;
-    }
+    vantro::DeleteTimer(m_pWaitPauseSucceedAlarm);
+    vantro::DeleteTimer(m_pGreenWaitYellowAlarm);
+    vantro::DeleteTimer(m_pBookmarkWndTimer);
 }
 
 bool CSportsUGMgr::FlagCreate() { return m_bCreateFlag; }

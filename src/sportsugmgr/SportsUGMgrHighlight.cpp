@@ -8,6 +8,7 @@
 #include "BookmarkThumbnailWnd.h"
 #include "SportsUGMgr.h"
 #include "SportsUtil.h"
+#include "TimerHandle.h"
 #include "VantroLog.h"
 #include "svc_pvr.h"
 
@@ -142,10 +143,7 @@ Eina_Bool CSportsUGMgr::m_OnBookMarkWndTimeOutCB(void* data) {
 }
 
 int CSportsUGMgr::m_HideBookMarkWnd() {
-    if (m_pBookmarkWndTimer) {
-        ecore_timer_del(m_pBookmarkWndTimer);
-        m_pBookmarkWndTimer = nullptr;
-    }
+    vantro::DeleteTimer(m_pBookmarkWndTimer);
     if (m_pBookmarkThumbnailWnd && m_pBookmarkThumbnailWnd->FlagCreate()) {
         m_pBookmarkThumbnailWnd->Destroy();
         delete m_pBookmarkThumbnailWnd;

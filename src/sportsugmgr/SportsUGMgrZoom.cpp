@@ -4,6 +4,7 @@
 
 #include "SportsUGMgr.h"
 #include "SportsUtil.h"
+#include "TimerHandle.h"
 #include "VantroLog.h"
 
 namespace {
@@ -35,10 +36,7 @@ int CSportsUGMgr::m_ProcessExitZoom() {
         return 1;
     }
     // The count carries on from a wait replaced here.
-    if (m_pWaitPauseSucceedAlarm) {
-        ecore_timer_del(m_pWaitPauseSucceedAlarm);
-        m_pWaitPauseSucceedAlarm = nullptr;
-    }
+    vantro::DeleteTimer(m_pWaitPauseSucceedAlarm);
     VLOG_SYS("wait pause success, set WaitPauseSuccessFlag to true");
     m_bWaitPauseSuccessFlag = true;
     m_pWaitPauseSucceedAlarm = ecore_timer_add(1.0, m_WaitPauseSucceedCB, this);
@@ -79,8 +77,7 @@ int CSportsUGMgr::m_DeleteWaitPauseTimer() {
         VLOG_SYS("need to delete timer before enter zoom, m_pWaitPauseSucceedAlarm is [%p].",
                  static_cast<void*>(m_pWaitPauseSucceedAlarm));
         ecore_timer_freeze(m_pWaitPauseSucceedAlarm);
-        ecore_timer_del(m_pWaitPauseSucceedAlarm);
-        m_pWaitPauseSucceedAlarm = nullptr;
+        vantro::DeleteTimer(m_pWaitPauseSucceedAlarm);
     }
     return 1;
 }

@@ -39,23 +39,19 @@ CBMKFile::OpenFunction CBMKFile::s_pfnOpen = &CBMKFile::SystemOpen;
 
 int CBMKFile::SystemOpen(char const* path, int flags, mode_t mode) { return open(path, flags, mode); }
 
-CBMKFile::CBMKFile() : m_nFd(0), m_nMode(MODE_READ) {}
+CBMKFile::CBMKFile() : m_nFd(kNoFd), m_nMode(MODE_READ) {}
 
 CBMKFile::~CBMKFile() {}
 
 int CBMKFile::Destroy() {
-    // 0 stands for nothing open; never take it for the process's stdin.
-    if (m_nFd == 0) {
-        errno = EBADF;
-        return -1;
-    }
+    // With nothing open this is close(-1): EBADF, and the process's stdin stays.
     int ret = close(m_nFd);
-    m_nFd = 0;
+    m_nFd = kNoFd;
     return ret;
 }
 
 bool CBMKFile::m_Open(char const* path, int openFlags, int mode, int attempts) {
-    m_nFd = 0;
+    m_nFd = kNoFd;
     if (openFlags < 0) return false;
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         int fd = s_pfnOpen(path, openFlags, kPermissions);
@@ -71,19 +67,19 @@ bool CBMKFile::m_Open(char const* path, int openFlags, int mode, int attempts) {
 }
 
 bool CBMKFile::Create(char const* path, int mode, int flags, int check) {
-    m_nFd = 0;
+    m_nFd = kNoFd;
     if (mode == MODE_READ && check && !PassesReadCheck(path)) return false;
     return m_Open(path, ModeFlags(mode, flags, false), mode, kOpenAttempts);
 }
 
 bool CBMKFile::CreateWithTrunc(char const* path, int mode, int flags, bool check) {
-    m_nFd = 0;
+    m_nFd = kNoFd;
     if (mode == MODE_READ && check && !PassesReadCheck(path)) return false;
     return m_Open(path, ModeFlags(mode, flags, true), mode, 1);
 }
 
 bool CBMKFile::CreateWithMake(char const* path, int mode, int flags) {
-    m_nFd = 0;
+    m_nFd = kNoFd;
     if (!Make(path)) return false;
     // Only write-only truncates: a read-write open keeps what is there.
     return m_Open(path, ModeFlags(mode, flags, mode == MODE_WRITE), mode, 1);

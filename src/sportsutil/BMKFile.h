@@ -43,7 +43,10 @@ public:
     static OpenFunction s_pfnOpen;
     static int SystemOpen(char const* path, int flags, mode_t mode);
 
-    int m_nFd;    // 0 when nothing is open
+    // A process started with stdin closed gets descriptor 0 for the file, so
+    // "nothing open" must be a value no descriptor can have.
+    static constexpr int kNoFd = -1;
+    int m_nFd;    // kNoFd when nothing is open
     int m_nMode;  // the mode the file was opened with
 
 private:

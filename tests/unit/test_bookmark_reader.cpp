@@ -245,7 +245,19 @@ const Row kRows[] = {
 };
 // clang-format on
 
+// Descriptor 0 is free for the test's life, as in a process started with
+// stdin closed: the next file opened gets it.
+struct StdinClosed {
+    StdinClosed() : saved(dup(0)) { close(0); }
+    ~StdinClosed() {
+        dup2(saved, 0);
+        close(saved);
+    }
+    const int saved;
+};
+
 TEST_F(BookmarkReaderTest, LatestEntryOrARefusal) {
+    StdinClosed stdinClosed;
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.what);
         Bytes file = File(row.count, row.sizes, 0, row.length);
@@ -267,6 +279,8 @@ TEST_F(BookmarkReaderTest, LatestEntryOrARefusal) {
         }
         EXPECT_TRUE(!row.beforeRead || (g_watch.applied && g_watch.reads == (row.at < 0 ? row.beforeRead : 2)))
             << "one header read, then one image read, with the change before the one it names";
+        EXPECT_EQ(g_watch.fd, 0) << "the file took the free descriptor 0";
+        EXPECT_EQ(fcntl(0, F_GETFD), -1) << "the reader closed its file, whatever its descriptor";
         if (row.at < 0) continue;
         EXPECT_TRUE(kSanitized || vbench::StatusKiB("VmHWM") - before < 16 * 1024)
             << "KiB above the size before the read";
@@ -370,7 +384,7 @@ TEST_F(BMKFileTest, OpensUseTheFlagsOfTheirModeAndMarkCloseOnExec) {
             EXPECT_TRUE(file.m_nFd > 0 && file.m_nMode == mode);
             EXPECT_EQ(fcntl(file.m_nFd, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC);
             EXPECT_EQ(file.Destroy(), 0);
-            EXPECT_EQ(file.m_nFd, 0);
+            EXPECT_EQ(file.m_nFd, CBMKFile::kNoFd);
         }
 }
 
@@ -383,7 +397,7 @@ TEST_F(BMKFileTest, FailedOpensLeaveNoDescriptor) {
     auto fails = [&](bool opened, std::size_t opens) {
         EXPECT_FALSE(opened);
         EXPECT_EQ(OpenSpy::calls.size(), opens);
-        EXPECT_EQ(file.m_nFd, 0);
+        EXPECT_EQ(file.m_nFd, CBMKFile::kNoFd);
         file.m_nFd = 123;
         OpenSpy::calls.clear();
     };
