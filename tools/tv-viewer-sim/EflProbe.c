@@ -115,6 +115,7 @@ __attribute__((visibility("default"))) void evas_object_resize(Evas_Object* obj,
 /* The pop-up's objects, which a TV short of memory may not make. */
 __attribute__((visibility("default"))) Evas_Object* elm_layout_add(Evas_Object* parent) {
     REFUSE("elm_layout_add", NULL);
+    JOURNAL("elm_layout_add", "%s", TypeOf(parent)); /* what the layout is made on */
     return NEXT("elm_layout_add", Evas_Object * (*)(Evas_Object*))(parent);
 }
 
