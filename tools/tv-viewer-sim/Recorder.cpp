@@ -15,11 +15,6 @@
 namespace tvsim {
 namespace {
 
-bool IsAction(const std::string& verb) {
-    return verb == "key" || verb == "keydown" || verb == "keyup" || verb == "message" || verb == "pvr-result" ||
-           verb == "advance" || verb == "lifecycle" || verb == "click";
-}
-
 // A word as the scenario parser reads it back.
 std::string Word(const std::string& word) {
     if (!word.empty() && word.find_first_of(" \t\"#;|\\\n") == std::string::npos) return word;
@@ -154,7 +149,7 @@ bool Recorder::RunScenario(const std::string& text, const std::vector<Command>& 
             return false;
         }
         m_text += source + "\n";
-        if (IsAction(c.verb)) WriteObserved(c.verb, mark, Indent(source));
+        if (IsActionVerb(c.verb)) WriteObserved(c.verb, mark, Indent(source));
     }
     m_timeMark = vclock::NowUs();
     m_journalMark = vsim::JournalSize();

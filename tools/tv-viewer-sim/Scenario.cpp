@@ -195,6 +195,14 @@ private:
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const Column& column = m_outline.columns[i];
             // A cell may hold several commands of its column, split by ';'.
+            // Every cell says something: `-` is "nothing for this column".
+            std::string cell = Trimmed(cells[i]);
+            if (cell.empty()) {
+                Fail(number,
+                     "column " + std::to_string(i + 1) + " (" + column.name + ") is empty; write - for nothing");
+                return;
+            }
+            if (cell == "-") continue;
             for (const std::string& part : SplitOutsideQuotes(cells[i], ';')) {
                 std::vector<std::string> words;
                 std::string error;
@@ -202,7 +210,10 @@ private:
                     Fail(number, "column " + std::to_string(i + 1) + " (" + column.name + "): " + error);
                     return;
                 }
-                if (words.empty()) continue;                              // an empty cell: nothing for this column
+                if (words.empty()) {
+                    Fail(number, "column " + std::to_string(i + 1) + " (" + column.name + "): an empty command");
+                    return;
+                }
                 if (words.size() == 1 && words[0] == "~") words.clear();  // the header's command alone
                 std::vector<std::string> full = words;
                 if (column.prefix != std::vector<std::string>{"do"})

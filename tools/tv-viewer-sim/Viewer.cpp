@@ -59,6 +59,7 @@ void Viewer::SetFocus(bool on) {
 }
 
 bool Viewer::Load(const std::string& path, std::string* error) {
+    m_path = path;
     m_library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!m_library) {
         if (error) *error = dlerror();
@@ -75,15 +76,32 @@ bool Viewer::Load(const std::string& path, std::string* error) {
     return Init() == 0;
 }
 
+bool Viewer::Unload(std::string* error) {
+    if (!m_library) return true;
+    Exit();
+    dlclose(m_library);
+    m_library = nullptr;
+    m_init = nullptr;
+    m_exit = nullptr;
+    m_isShow = nullptr;
+    std::memset(&m_ops, 0, sizeof m_ops);  // its operations went with it
+    void* still = dlopen(m_path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!still) return true;
+    dlclose(still);
+    if (error) *error = "the gadget library stays loaded after dlclose (marked nodelete, or holding a unique symbol)";
+    return false;
+}
+
 int Viewer::Init() {
     std::memset(&m_ops, 0, sizeof m_ops);
+    if (!m_init) return -1;
     int result = m_init(&m_ops);
     m_initDone = result == 0;
     return result;
 }
 
 void Viewer::Exit() {
-    m_exit(&m_ops);
+    if (m_exit) m_exit(&m_ops);
     m_initDone = false;
 }
 

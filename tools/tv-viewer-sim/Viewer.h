@@ -30,6 +30,10 @@ public:
     // dlopen + UG_MODULE_INIT. False with a message on failure.
     bool Load(const std::string& path, std::string* error);
     bool Loaded() const { return m_library != nullptr; }
+    const std::string& Path() const { return m_path; }
+    // UG_MODULE_EXIT and dlclose; false with a message when the library
+    // stays mapped, so that a fresh Load would not start it afresh.
+    bool Unload(std::string* error);
     // UG_MODULE_INIT again on a fresh operations table (after "exit").
     int Init();
     void Exit();
@@ -61,6 +65,7 @@ public:
 
 private:
     void* m_library = nullptr;
+    std::string m_path;
     int (*m_init)(struct ug_module_ops*) = nullptr;
     void (*m_exit)(struct ug_module_ops*) = nullptr;
     bool (*m_isShow)() = nullptr;
