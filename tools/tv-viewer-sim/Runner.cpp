@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "TimerJournal.h"
+
 namespace tvsim {
 
 Runner::Runner(Viewer& viewer, std::ostream& out, RunOptions options)
