@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Prints how much test text there is against the code it proves: non-blank
-# lines of the text files under tests/ (golden PNGs and fuzz corpora left out)
-# against src/, platform/, tools/, bench/, scripts/, cmake/, the layout and
-# translation sources under res/ and the top-level CMakeLists.txt. The fault
-# lists of the mutation runs are part of scripts/; the figure without them is
-# printed beside it.
+# lines of the text files under tests/ against src/, platform/, tools/,
+# bench/, scripts/, cmake/, the layout and translation sources under res/ and
+# the top-level CMakeLists.txt. Test data is left out of both sides: the
+# golden PNGs, the fuzz corpora and the mutation runs' fault lists
+# (scripts/mutants), which are inputs to tests, not tests or code.
 # Informational: it never fails on the figure.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -28,11 +28,10 @@ count() {  # reads file names, prints the non-blank lines of the text ones
 }
 
 tests=$(files tests | grep -v -E '\.png$|^tests/fuzz/corpus/' | count)
-code=$( { files src platform tools bench cmake scripts
+code=$( { files src platform tools bench cmake scripts | grep -v '^scripts/mutants/'
           files res | grep -E '\.(edc|po)$'
           [ -f CMakeLists.txt ] && echo CMakeLists.txt; } | count)
-faults=$(files scripts/mutants | count)
 ratio() { awk -v t="$1" -v c="$2" 'BEGIN { if (c > 0) printf "%.2f", t / c; else print "n/a" }'; }
 echo "test ratio: $(ratio "$tests" "$code") (tests ${tests} non-blank lines / code ${code}; target <= 0.35;" \
-  "$(ratio "$tests" $((code - faults))) without the ${faults} lines of mutation faults)"
+  "golden images, fuzz corpora and mutation fault lists left out)"
 exit 0
