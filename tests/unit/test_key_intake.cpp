@@ -46,6 +46,18 @@ TEST_F(KeyIntakeTest, MissingDataOrManagerReturnsEveryKey) {
     EXPECT_TRUE(vtest::Logged("pUgData is NULL!"));
 }
 
+// Every type of the vocabulary (all but the two unused codes) has one name
+// that maps back to it: a table entry left out or doubled fails here.
+TEST_F(KeyIntakeTest, EveryTypeHasANameThatMapsBack) {
+    for (int type = K::KEY_RECORD_T; type <= K::KEY_0_T; ++type) {
+        if (type == 10 || type == 11) continue;
+        const char* name = K::KeyTypeToKeyName(static_cast<K::ERecorderKeyType>(type));
+        ASSERT_NE(name, nullptr) << "type " << type;
+        EXPECT_EQ(K::KeyNameToKeyType(name), type) << name;
+    }
+    EXPECT_EQ(K::KeyNameToKeyType("XF86Blue"), K::KEY_BLUE_T);
+}
+
 TEST_F(KeyIntakeTest, NamesAndTypesOutsideTheVocabularyHaveNone) {
     for (const char* name : {"XF86Blu", "xf86red", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(K::KeyNameToKeyType(name), K::KEY_UNKNOWN_T) << (name ? name : "(null)");
