@@ -33,6 +33,19 @@ CPVRChannelMgr::~CPVRChannelMgr() {
     VLOG_WARN("Finish CPVRChannelMgr");
 }
 
+namespace {
+
+// The instance lives as long as the library: a framework that unloads the
+// gadget and loads it again would otherwise leave one behind each time.
+__attribute__((destructor)) void ReleaseChannelMgrWithTheLibrary() {
+    pthread_mutex_lock(&CPVRChannelMgr::m_Mutex);
+    delete CPVRChannelMgr::m_pChannelMgr;
+    CPVRChannelMgr::m_pChannelMgr = nullptr;
+    pthread_mutex_unlock(&CPVRChannelMgr::m_Mutex);
+}
+
+}  // namespace
+
 CPVRChannelMgr* CPVRChannelMgr::GetChannelMgrInstance() {
     pthread_mutex_lock(&m_Mutex);
     if (!m_pChannelMgr) {

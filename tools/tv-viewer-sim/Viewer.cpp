@@ -26,8 +26,10 @@ const char kShowSymbol[] = "_ZN12CSportsUGAPI18IsSportsmodeUGShowEv";
 Viewer::Viewer() { std::memset(&m_ops, 0, sizeof m_ops); }
 
 Viewer::~Viewer() {
-    // The library stays loaded: callbacks of the toolkit may still point into it.
+    // The library stays loaded: callbacks of the toolkit may still point into
+    // it. Its private data goes, as when the framework is done with a gadget.
     vsim::SetResultListener(nullptr);
+    if (m_initDone) Exit();
 }
 
 bool Viewer::OpenWindow() {
