@@ -10,7 +10,7 @@ using Args = std::vector<std::string>;
 
 // Most actions let the answers they caused be delivered at once; advance
 // does so as time goes by.
-VerbHandler Settled(VerbHandler handler) {
+VerbHandler Settled(const VerbHandler& handler) {
     return [handler](RunContext& r, const Command& c, const Args& a, std::string* failure) {
         if (!handler(r, c, a, failure)) return false;
         r.viewer.Settle();

@@ -2,7 +2,7 @@
 
 #include <Ecore.h>
 
-#include <cstdio>
+#include <cctype>
 
 extern "C" {
 // Defined beside the clock functions themselves.
@@ -32,11 +32,19 @@ int64_t NowUs() { return Load(); }
 void SetUs(int64_t us) { __atomic_store_n(&vantro_vclock_now_us, us, __ATOMIC_SEQ_CST); }
 
 bool SetWallClock(const std::string& utc) {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0, used = 0;
-    if (std::sscanf(utc.c_str(), "%4d-%2d-%2dT%2d:%2d:%2dZ%n", &y, &mo, &d, &h, &mi, &sec, &used) != 6 ||
-        used != static_cast<int>(utc.size()) || utc.size() != 20 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 ||
-        mi > 59 || sec > 59 || h < 0 || mi < 0 || sec < 0)
-        return false;
+    // Exactly YYYY-MM-DDTHH:MM:SSZ: digits where the pattern has 9s.
+    const std::string pattern = "9999-99-99T99:99:99Z";
+    if (utc.size() != pattern.size()) return false;
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        if (pattern[i] == '9' ? !std::isdigit(static_cast<unsigned char>(utc[i])) : utc[i] != pattern[i]) return false;
+    auto number = [&utc](std::size_t at, std::size_t digits) {
+        int value = 0;
+        for (std::size_t i = at; i < at + digits; ++i) value = value * 10 + (utc[i] - '0');
+        return value;
+    };
+    const int y = number(0, 4), mo = number(5, 2), d = number(8, 2), h = number(11, 2), mi = number(14, 2),
+              sec = number(17, 2);
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || sec > 59) return false;
     const int64_t seconds = DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + sec;
     __atomic_store_n(&vantro_vclock_wall_offset_us, seconds * 1000000 - Load(), __ATOMIC_SEQ_CST);
     return true;

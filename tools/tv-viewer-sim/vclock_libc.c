@@ -49,7 +49,10 @@ static int64_t Seconds(int64_t us) { return us >= 0 ? us / 1000000 : -((-us + 99
 static int64_t Micros(int64_t us) { return us - Seconds(us) * 1000000; }
 
 /* Whether a count of seconds fits this build's time_t. */
-static int FitsTimeT(int64_t seconds) { return (int64_t)(time_t)seconds == seconds; }
+static int FitsTimeT(int64_t seconds) {
+    const time_t narrowed = seconds;
+    return narrowed == seconds;
+}
 
 __attribute__((visibility("default"))) int clock_gettime(clockid_t id, struct timespec* ts) {
     int64_t us;
@@ -59,8 +62,8 @@ __attribute__((visibility("default"))) int clock_gettime(clockid_t id, struct ti
         errno = EOVERFLOW;
         return -1;
     }
-    ts->tv_sec = (time_t)Seconds(us);
-    ts->tv_nsec = (long)(Micros(us) * 1000);
+    ts->tv_sec = Seconds(us); /* fits: checked above */
+    ts->tv_nsec = Micros(us) * 1000;
     return 0;
 }
 
@@ -72,8 +75,8 @@ __attribute__((visibility("default"))) int gettimeofday(struct timeval* restrict
         errno = EOVERFLOW; /* the timeval stays as it was */
         return -1;
     }
-    tv->tv_sec = (time_t)Seconds(us);
-    tv->tv_usec = (suseconds_t)Micros(us);
+    tv->tv_sec = Seconds(us); /* fits: checked above */
+    tv->tv_usec = Micros(us);
     return 0;
 }
 
