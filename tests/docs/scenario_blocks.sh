@@ -31,7 +31,9 @@ for dir in "$work"/*/; do
   blocks=$((blocks + 1))
   # The directory's name is the document and the line of the block's fence.
   where=$(basename "$dir")
-  if ! (cd "$dir" && "$viewer" --gadget "$gadget" --quiet block.scenario >transcript.txt 2>&1); then
+  # A cross build's viewer runs under its emulator.
+  if ! (cd "$dir" && ${VANTRO_EMULATOR:+"$VANTRO_EMULATOR"} "$viewer" --gadget "$gadget" --quiet block.scenario \
+        >transcript.txt 2>&1); then
     echo "${where%-*}.md, the block at line ${where##*-}:"
     cat "$dir/transcript.txt"
     status=1
