@@ -1,5 +1,5 @@
 // Whole sessions of the real library in the viewer: the input becomes a
-// well-formed sequence of keys, viewer messages, PVR results, virtual time,
+// well-formed sequence of keys, viewer messages (any extra data), PVR results, virtual time,
 // lifecycle calls and platform facts. After every step the gadget keeps its
 // promises: each key event gets exactly one verdict, a key-up repeats the
 // verdict of its key-down, no two timers of one kind are pending, and after
@@ -9,6 +9,8 @@
 #include <stdlib.h>
 
 #include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "FuzzHost.h"
@@ -20,7 +22,8 @@
 
 namespace {
 
-const char* const kCommands[] = {"show", "hide", "enter", "exit", "e", "sh", "hidden", ""};
+const char* const kExtraKeys[] = {"cmd", "sportsmodezoom", "CMD", "cmd ", ""};
+const char* const kCommands[] = {"show", "hide", "enter", "exit", "e", "sh", "hidden", "", "showx", "h", "en"};
 
 size_t VerdictsSince(size_t mark) {
     size_t n = 0;
@@ -70,9 +73,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 if (up != down) abort();
                 break;
             }
-            case 4:
-                viewer.Message({{in.Pick(4) ? "cmd" : "sportsmodezoom", kCommands[in.Pick(8)]}});
+            case 4: {  // any extra data: known words or raw bytes (a NUL ends the C string)
+                std::vector<std::pair<std::string, std::string>> extras(in.Pick(4));
+                for (auto& extra : extras) {
+                    extra.first = in.Byte() & 1 ? kExtraKeys[in.Pick(5)] : in.Text(12);
+                    extra.second = in.Byte() & 1 ? kCommands[in.Pick(11)] : in.Text(24);
+                }
+                viewer.Message(extras);
                 break;
+            }
             case 5:
                 viewer.PvrResult(static_cast<int>(in.Pick(5)), in.Pick(3) ? 0 : -static_cast<int>(in.Pick(3)) - 1);
                 break;
