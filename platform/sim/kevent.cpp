@@ -97,7 +97,10 @@ tv_viewer_kevent_h tv_viewer_kevent_init(const char* client_name) {
 tv_viewer_kevent_handler_id tv_viewer_kevent_handler_add(tv_viewer_kevent_h handle, int kind, int priority,
                                                          tv_viewer_kevent_cb handler, void* user_data) {
     vsim::RecordCall("tv_viewer_kevent_handler_add", std::to_string(kind) + " " + std::to_string(priority));
-    if (vsim::CallResult("tv_viewer_kevent_handler_add", 0) != 0) return 0;
+    // NAME[KIND,PRIORITY].ret fails one registration, NAME.ret every one.
+    const std::string fact =
+        vsim::FactFor("tv_viewer_kevent_handler_add", std::to_string(kind) + "," + std::to_string(priority));
+    if (vsim::CallResult(fact, 0) != 0) return 0;
     if (!handle || !handler) return 0;
     Service& s = TheService();
     Handler h{s.nextId++, handle, kind, priority, handler, user_data};
