@@ -83,6 +83,10 @@ TEST_F(KeyIntakeTest, ManagerRefusesAnEmptyResultAndIgnoresUnknownEvents) {
     CSportsUGMgr* mgr = CSportsUGMgr::Get();
     EXPECT_FALSE(mgr->SendResultToTvviwer(nullptr, nullptr));
     EXPECT_TRUE(vtest::Logged("Cmd && value error!"));
+    // With sports mode off only hide is taken.
+    vsim::SetFact("svc_pvr_is_sports_mode", {"0"});
+    EXPECT_EQ(mgr->ProcessUGEvent(UG_EVENT_SHOW), 0);
+    EXPECT_EQ(mgr->ProcessUGEvent(UG_EVENT_HIDE), 1);
     vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
     vsim::ClearJournal();
     EXPECT_EQ(mgr->ProcessUGEvent(99), 1);
