@@ -83,7 +83,7 @@ if ! { cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/$arc
   echo "build of $build failed:"; tail -40 "$build.log"; exit 1
 fi
 
-echo "== $arch CTest under emulation"
+echo "== $arch CTest under emulation (sysroot and build: $SECONDS s)"
 shift
 # One namespace for the whole run, so each program need not make its own.
 cd "$build" && exec "$build/target-run" --host ctest -j2 --output-on-failure "$@"

@@ -57,6 +57,7 @@ else status=1; fi
 # per clone (build-armhf/sysroot); SKIP_CROSS=1 leaves this step out.
 if [ "${SKIP_CROSS:-0}" != 1 ]; then
   echo "== armhf: cross build and the whole suite under emulation"
+  echo "(the check so far: $SECONDS s)"
   SKIP_DEPS=1 bash scripts/cross-test.sh armhf || status=1
 fi
 exit $status
