@@ -68,6 +68,13 @@ void AddWorldVerbs(std::vector<VerbSpec>* verbs) {
                           if (!dir.empty() && dir != path) std::filesystem::create_directories(dir, ignored);
                           return vsim::WriteBookmarkFile(path, Args(a.begin() + 1, a.end()), failure);
                       }});
+    verbs->push_back({"text", W, "NAME \"TEXT\"", 2, 2,
+                      "names a text once: a later word `$NAME` in any command's arguments stands for TEXT "
+                      "(a long log message, say); the name holds to the end of the file, outline rows included",
+                      [](RunContext& r, const Command&, const Args& a, std::string*) {
+                          r.texts[a[0]] = a[1];
+                          return true;
+                      }});
     verbs->push_back({"wall-clock", W, "YYYY-MM-DDTHH:MM:SSZ", 1, 1,
                       "sets the wall clock (UTC); timers and debounce gaps do not move",
                       [](RunContext&, const Command&, const Args& a, std::string* failure) {
