@@ -32,11 +32,11 @@ extern "C" int __dlog_print(log_id_t log_id, int prio, const char* tag, const ch
     }
     va_end(again);
 
-    // VANTRO_LOG_FILE keeps every whole line, head included, for checks that
+    // VANTRO_LOG_FILE keeps every whole line of this run, head included, for checks that
     // look at where lines are written rather than what they say.
     static FILE* copy = [] {
         const char* path = std::getenv("VANTRO_LOG_FILE");
-        return path && *path ? std::fopen(path, "a") : nullptr;
+        return path && *path ? std::fopen(path, "w") : nullptr;
     }();
     if (copy) {
         std::fprintf(copy, "%s\n", entry.text.c_str());

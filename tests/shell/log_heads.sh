@@ -1,21 +1,20 @@
 #!/usr/bin/env bash
 # Every log line's head names the gadget function that writes it, twice and
-# with one line number: "FILE: FUNC(LINE) > [APP][FUNC:LINE] ". Runs every
-# scenario, then fails on a head that names a function outside the gadget's
-# own operations (a helper writing for its caller hides which handler spoke),
-# and on two viewer commands whose lines share one site.
+# with one line number: "FILE: FUNC(LINE) > [APP][FUNC:LINE] ". Reads the
+# whole lines every scenario test kept (CTest runs those tests first), then
+# fails on a head that names a function outside the gadget's own operations
+# (a helper writing for its caller hides which handler spoke), and on two
+# viewer commands whose lines share one site.
 set -uo pipefail
 build=$(cd "$2" && pwd)
 src=$(cd "$3" && pwd)
 log="$build/log_heads.log"
-rm -rf "$log.d" && mkdir -p "$log.d"
-# Two at a time, each into a file of its own: under an emulator the runs are slow.
-export VANTRO_EMULATOR=${VANTRO_EMULATOR:-}
-# shellcheck disable=SC2016  # the inner script expands its own variables
-printf '%s\n' "$src"/examples/*.scenario "$src"/tests/scenarios/*.scenario | xargs -P2 -I{} bash -c '
-  cd "$1" && VANTRO_LOG_FILE="$2/$(basename "$3").log" ${VANTRO_EMULATOR:+"$VANTRO_EMULATOR"} \
-    ./tools/tv-viewer-sim/tv-viewer-sim --quiet "$3" >/dev/null 2>&1' _ "$build" "$log.d" {}
-cat "$log.d"/*.log >"$log" 2>/dev/null
+kept=()
+for scenario in "$src"/examples/*.scenario "$src"/tests/scenarios/*.scenario; do
+  kept+=("$build/log-heads.d/$(basename "$(dirname "$scenario")").$(basename "$scenario" .scenario).log")
+  [ -s "${kept[-1]}" ] || { echo "no log lines kept for $scenario (run it through ctest)"; exit 1; }
+done
+cat "${kept[@]}" >"$log"
 [ -s "$log" ] || { echo "no log lines were written"; exit 1; }
 status=0
 bad=$(grep -v -E '^[A-Za-z]+\.cpp: ([A-Za-z_~0-9]+)\(([0-9]+)\) > \[APP\]\[\1:\2\] ' "$log" | sort -u | head -5)
