@@ -70,7 +70,8 @@ void AddWorldVerbs(std::vector<VerbSpec>* verbs) {
                       }});
     verbs->push_back({"text", W, "NAME \"TEXT\" [\"MORE\"...]", 2, -1,
                       "names a text once: a later word `$NAME` in any command's arguments stands for TEXT "
-                      "(a long log message, say); the name holds to the end of the file, outline rows included. "
+                      "(a long log message, say); the name holds to the end of the file, outline rows included, and a "
+                      "name used before it is named is a parse error. "
                       "Further words are joined on without blanks, so a long word is built over lines: "
                       "`text long \"abc\" \"def\"`, then `text long $long \"ghi\"`",
                       [](RunContext& r, const Command&, const Args& a, std::string*) {
