@@ -78,6 +78,7 @@ TEST(ScenarioTables, CellsSayWhatTheyMean) {
         {head + "| av1 | Left |   |\n", "column 3 (expect) is empty", {}},
         {head + "| av1; | Left | - |\n", "an empty command", {}},
         {head + "| av1 | Left |\n", "the row has 2 cells", {}},
+        {head + "| av1 | $left | - |\n", "column 2 (key): no text named left", {}},
     };
     for (const Table& c : cases) {
         std::vector<tvsim::ParseError> errors;

@@ -137,6 +137,7 @@ const std::vector<NamedFact>& NamedFacts() {
         {"analog", "svc_pvr_is_analog_channel", "", "an analogue channel"},
         {"audio-only", "svc_pvr_is_audio_only_channel", "", "an audio-only channel"},
         {"pause-request", "svc_pvr_play_pause_by_service_id", "", "the pause request's result"},
+        {"bookmark-request", "svc_pvr_set_bookmark", "", "the bookmark request's result"},
         {"pip", "vconf_get_int[db/menu/picture/pip/onoff]", "", "picture in picture"},
         {"split-screen", "vconf_get_int[memory/pxv/state]", "", "1: split screen"},
         {"split-focus", "vconf_get_int[db/pxv/pxv_focus]", "", "the focused screen"},
@@ -164,6 +165,7 @@ const std::vector<NamedFact>& NamedFacts() {
         {"highlight-mode", "CASV_IsHighlightModeRunning", "", "the engine's highlight mode runs"},
         {"game-resume", "CASV_IsGameResumeModeRunning[1]", "", "the game-resume mode runs"},
         {"engine-on", "CASV_IsAnalysisEngineRunning", "", "the engine runs on [ID]"},
+        {"osd-visible", "tvcontext_check_visible[orvane.function-osd]", "", "the function OSD's visibility"},
     };
     return facts;
 }

@@ -7,7 +7,7 @@
 namespace tvsim {
 
 Runner::Runner(Viewer& viewer, std::ostream& out, RunOptions options)
-    : m_context{viewer, out, std::move(options), 0, -1, std::string()} {
+    : m_context{viewer, out, std::move(options), 0, -1, std::string(), {}} {
     m_context.actionMark = vsim::JournalSize();
     m_printed = m_context.actionMark;
     for (const std::string& name : vsim::FactNames())
@@ -96,8 +96,17 @@ bool Runner::Execute(const Command& c, std::string* failure) {
                                       : "unknown verb '" + c.verb + "'";
         return false;
     }
-    // An expectation's arguments follow its second word.
+    // An expectation's arguments follow its second word; a word $NAME stands for a named text.
     std::vector<std::string> args(c.args.begin() + (verb->kind == VerbKind::Expectation ? 1 : 0), c.args.end());
+    for (std::string& word : args) {
+        if (word.size() < 2 || word[0] != '$') continue;
+        auto text = m_context.texts.find(word.substr(1));
+        if (text == m_context.texts.end()) {
+            *failure = "no text named " + word.substr(1) + " (name it first: text NAME \"TEXT\")";
+            return false;
+        }
+        word = text->second;
+    }
     int count = static_cast<int>(args.size());
     if (verb->kind == VerbKind::Action) m_context.actionMark = vsim::JournalSize();
     failure->clear();

@@ -1,6 +1,8 @@
 #include "Scenario.h"
 
+#include <set>
 #include <sstream>
+#include <utility>
 
 namespace tvsim {
 namespace {
@@ -244,6 +246,24 @@ private:
     bool m_open = false;
 };
 
+// A word $NAME stands for a text named before it, in the order the commands
+// run (set-up lines once for each row); a name used first is a typo.
+void CheckTextNames(const std::vector<Command>& commands, std::vector<ParseError>* errors) {
+    std::set<std::string> named;
+    std::set<std::pair<int, std::string>> reported;  // a set-up line runs once a row
+    for (const Command& command : commands) {
+        for (const std::string& word : command.args) {
+            if (word.size() < 2 || word[0] != '$' || named.count(word.substr(1))) continue;
+            std::string message;
+            if (command.column)
+                message = "column " + std::to_string(command.column) + " (" + command.columnName + "): ";
+            message += "no text named " + word.substr(1) + " (name it first: text NAME \"TEXT\")";
+            if (reported.insert({command.line, message}).second && errors) errors->push_back({command.line, message});
+        }
+        if (command.verb == "text" && !command.args.empty()) named.insert(command.args[0]);
+    }
+}
+
 }  // namespace
 
 bool SplitWords(const std::string& line, std::vector<std::string>* words, std::string* error) {
@@ -291,7 +311,9 @@ std::vector<Command> ParseScenario(const std::string& text, std::vector<ParseErr
     std::string line;
     int number = 0;
     while (std::getline(in, line)) parser.Line(++number, line);
-    return parser.Finish(number);
+    std::vector<Command> commands = parser.Finish(number);
+    CheckTextNames(commands, errors);
+    return commands;
 }
 
 }  // namespace tvsim

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ struct RunContext {
     std::size_t actionMark = 0;  // journal size at the last action
     int lastVerdict = -1;        // of the last key event: 0 consumed, 1 returned
     std::string lastKey;
+    std::map<std::string, std::string> texts;  // `text NAME "TEXT"`: what a word $NAME stands for
     std::vector<vsim::Entry> SinceAction() const { return vsim::JournalSince(actionMark); }
 };
 

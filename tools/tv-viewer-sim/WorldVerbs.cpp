@@ -68,6 +68,18 @@ void AddWorldVerbs(std::vector<VerbSpec>* verbs) {
                           if (!dir.empty() && dir != path) std::filesystem::create_directories(dir, ignored);
                           return vsim::WriteBookmarkFile(path, Args(a.begin() + 1, a.end()), failure);
                       }});
+    verbs->push_back({"text", W, "NAME \"TEXT\" [\"MORE\"...]", 2, -1,
+                      "names a text once: a later word `$NAME` in any command's arguments stands for TEXT "
+                      "(a long log message, say); the name holds to the end of the file, outline rows included, and a "
+                      "name used before it is named is a parse error. "
+                      "Further words are joined on without blanks, so a long word is built over lines: "
+                      "`text long \"abc\" \"def\"`, then `text long $long \"ghi\"`",
+                      [](RunContext& r, const Command&, const Args& a, std::string*) {
+                          std::string joined;
+                          for (auto part = a.begin() + 1; part != a.end(); ++part) joined += *part;
+                          r.texts[a[0]] = joined;
+                          return true;
+                      }});
     verbs->push_back({"wall-clock", W, "YYYY-MM-DDTHH:MM:SSZ", 1, 1,
                       "sets the wall clock (UTC); timers and debounce gaps do not move",
                       [](RunContext&, const Command&, const Args& a, std::string* failure) {
