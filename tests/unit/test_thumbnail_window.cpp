@@ -16,9 +16,11 @@ class AnsweringWindow : public CWindowBase {
 public:
     bool create = true;
     bool show = true;
+    int destroyed = 0;
 
 protected:
     bool t_Create(Evas_Object*) override { return create; }
+    void t_Destroy() override { ++destroyed; }
     bool t_Show() override { return show; }
 };
 
@@ -38,6 +40,9 @@ TEST(WindowBaseTest, RecordsWhatItsHooksAnswer) {
     EXPECT_FALSE(refusing.FlagCreate());
     EXPECT_EQ(refusing.GetParentObject(), parent);  // kept: stored before the hook ran
     EXPECT_FALSE(refusing.Show());
+    refusing.Destroy();  // never created: still torn down
+    EXPECT_EQ(refusing.destroyed, 1);
+    EXPECT_EQ(refusing.GetParentObject(), nullptr);
 }
 
 class ThumbnailWndTest : public vtest::SimTest {
