@@ -22,6 +22,11 @@ void ReadResultHead(const ps_result_pvr* record, int* method, int* result) {
     std::memcpy(result, bytes + sizeof(int), sizeof(int));
 }
 
+// A manager outlives a destroy when its create failed, or when the viewer
+// only asked whether the pop-up shows: it goes with the library, else a
+// framework that unloads the gadget and loads it again leaks one each time.
+__attribute__((destructor)) void ReleaseManagerWithTheLibrary() { delete CSportsUGMgr::pSportsUGMgr; }
+
 }  // namespace
 
 CSportsUGMgr::CSportsUGMgr()
