@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -109,9 +110,17 @@ struct Child {
 // locks can spin on it for ever: a hung run is run once more before it counts.
 bool Hung(int status) { return WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM; }
 
+// Per called function: where from, how often failed, what was logged next.
+struct CallTotals {
+    std::set<std::uintptr_t> sites;
+    long injected = 0;
+    std::map<std::string, long> logs;
+};
+
 struct Totals {
     std::set<std::pair<std::string, std::uintptr_t>> sites;
-    std::map<std::string, std::set<std::uintptr_t>> sitesByCall;
+    std::map<std::string, CallTotals> byCall;
+    long repeats = 0;  // cases left out: the same path failed the same way before
     long injected = 0;
     long recovered = 0;
     long kept = 0;
@@ -164,6 +173,7 @@ private:
     fs::path m_root;  // scratch folders of this sweep
     fs::path m_home;  // the viewer's own working folder, copied into every run
     int m_seq = 0;
+    std::set<std::uint64_t> m_paths;  // call paths failed so far in this file
     Totals m_totals;
 };
 
@@ -298,7 +308,7 @@ void Sweep::SweepPiece(const std::string& name, const Piece& piece) {
     }
     for (const vsim::FallibleCall& call : reference.calls) {
         m_totals.sites.emplace(call.name, call.offset);
-        m_totals.sitesByCall[call.name].insert(call.offset);
+        m_totals.byCall[call.name].sites.insert(call.offset);
     }
     const long calls = static_cast<long>(reference.calls.size());
     if (m_options.onlyLine) {
@@ -314,8 +324,22 @@ void Sweep::SweepPiece(const std::string& name, const Piece& piece) {
         m_totals.faults += report.broken.empty() ? 0 : 1;
         return;
     }
+    // A call failing at the end of the same path of calls as a case already
+    // run in this file (an outline's rows share their creation, say) takes
+    // the gadget down the same recovery: it is not run again.
+    std::vector<bool> repeat(reference.calls.size(), false);
+    std::uint64_t path = 1469598103934665603ULL;
+    for (std::size_t k = 0; k < reference.calls.size(); ++k) {
+        path = (path ^ reference.calls[k].offset) * 1099511628211ULL;
+        repeat[k] = !m_paths.insert(path).second;
+    }
     long next = 0;
     while (next < calls || !running.empty()) {
+        if (next < calls && repeat[static_cast<std::size_t>(next)]) {
+            ++next;
+            ++m_totals.repeats;
+            continue;
+        }
         if (next < calls && static_cast<int>(running.size()) < m_options.jobs) {
             running.push_back(Start(piece, next++, &reference));
             continue;
@@ -331,6 +355,11 @@ void Sweep::SweepPiece(const std::string& name, const Piece& piece) {
         if (report.calls.empty()) report.calls = reference.calls;
         for (const std::string& rule : report.broken) fault += (fault.empty() ? "" : "; ") + rule;
         m_totals.injected += report.injected || !fault.empty() ? 1 : 0;
+        if (report.injected && static_cast<std::size_t>(done.failAt) < reference.calls.size()) {
+            CallTotals& call = m_totals.byCall[reference.calls[static_cast<std::size_t>(done.failAt)].name];
+            ++call.injected;
+            ++call.logs[report.failLog.empty() ? "(nothing logged)" : report.failLog];
+        }
         if (!fault.empty())
             Fault(where, done.failAt, report, fault, done);
         else if (report.keptByDesign)
@@ -346,6 +375,7 @@ int Sweep::File(const std::string& name, const std::vector<Command>& commands) {
     const double begin = RealSeconds();
     const double cpuBefore = ChildrenSeconds();
     Totals before = m_totals;
+    m_paths.clear();
     std::vector<Piece> pieces = Pieces(commands);
     // Every file starts as the viewer does, whatever the one before left.
     std::string ignored;
@@ -358,7 +388,8 @@ int Sweep::File(const std::string& name, const std::vector<Command>& commands) {
     const double seconds = RealSeconds() - begin;
     m_out << name << ": " << pieces.size() << " pieces, " << (m_totals.injected - before.injected)
           << " failures injected, " << (m_totals.recovered - before.recovered) << " recoveries, "
-          << (m_totals.kept - before.kept) << " kept by design, " << (m_totals.faults - before.faults) << " faults ("
+          << (m_totals.kept - before.kept) << " kept by design, " << (m_totals.faults - before.faults) << " faults, "
+          << (m_totals.repeats - before.repeats) << " repeated paths left out ("
           << std::fixed << std::setprecision(1) << seconds << " s, runs' processor time "
           << ChildrenSeconds() - cpuBefore << " s)\n";
     return m_totals.faults == before.faults ? 0 : 1;
@@ -394,7 +425,12 @@ int FailEach(Viewer& viewer, const std::vector<std::string>& files, const FailEa
     const Totals& t = sweep.Result();
     out << "fail-each: " << t.sites.size() << " call sites reached, " << t.injected << " failures injected, "
         << t.recovered << " recoveries seen, " << t.kept << " kept by design, " << t.faults << " faults\n";
-    for (const auto& call : t.sitesByCall) out << "  " << call.first << ": " << call.second.size() << " sites\n";
+    for (const auto& call : t.byCall) {
+        out << "  " << call.first << ": " << call.second.sites.size() << " sites, " << call.second.injected
+            << " failures; logged next:";
+        for (const auto& log : call.second.logs) out << " \"" << log.first << "\" x" << log.second << ";";
+        out << "\n";
+    }
     return status;
 }
 

@@ -51,6 +51,16 @@ std::vector<std::string> Decisions(const std::vector<vsim::Entry>& journal) {
     return out;
 }
 
+// The first line the gadget logged after the injected failure.
+std::string LogAfterFailure(const std::vector<vsim::Entry>& journal) {
+    bool failed = false;
+    for (const vsim::Entry& e : journal) {
+        if (e.kind == "note" && e.name == "fail") failed = true;
+        if (failed && e.kind == "log") return vsim::LogMessage(e);
+    }
+    return std::string();
+}
+
 std::string FirstDifference(const std::vector<std::string>& have, const std::vector<std::string>& want) {
     std::size_t i = 0;
     while (i < have.size() && i < want.size() && have[i] == want[i]) ++i;
@@ -120,6 +130,7 @@ RunReport RunPiece(Viewer& viewer, Runner& runner, const Piece& piece, long fail
     vsim::StopCounting();
     report.calls = vsim::CountedCalls();
     report.injected = vsim::InjectedFailure();
+    report.failLog = LogAfterFailure(first);
     CheckDestroyed(viewer, "after destroy", &report.broken);
 
     // The same piece again, the world afresh, the library as the first
@@ -155,6 +166,7 @@ bool WriteReport(const std::string& path, const RunReport& report) {
     for (const auto& call : report.calls) out << "call " << call.offset << " " << call.name << "\n";
     for (const auto& rule : report.broken) out << "broken " << rule << "\n";
     for (const auto& decision : report.decisions) out << "decision " << decision << "\n";
+    out << "log " << report.failLog << "\n";
     out << "end\n";
     return static_cast<bool>(out.flush());
 }
@@ -178,6 +190,8 @@ bool ReadReport(const std::string& path, RunReport* report) {
             report->calls.push_back(call);
         } else if (tag == "broken") {
             report->broken.push_back(rest);
+        } else if (tag == "log") {
+            report->failLog = rest;
         } else if (tag == "decision") {
             report->decisions.push_back(rest);
         } else if (tag == "end") {

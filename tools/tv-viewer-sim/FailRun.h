@@ -30,6 +30,7 @@ struct RunReport {
     bool keptByDesign = false;               // its effect outlives the session on purpose
     std::vector<std::string> broken;         // rules that did not hold
     std::vector<std::string> decisions;      // of the second session
+    std::string failLog;                     // the first log line after the failure
 };
 
 // Runs the piece with call number failAt failing (none when negative) and
