@@ -21,6 +21,7 @@
 
 extern "C" {
 
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name --wrap gives
 __attribute__((visibility("default"))) void* __wrap_malloc(std::size_t size) {
     if (vsim::FailNow("malloc", __builtin_return_address(0))) {
         errno = ENOMEM;
@@ -29,6 +30,7 @@ __attribute__((visibility("default"))) void* __wrap_malloc(std::size_t size) {
     return std::malloc(size);
 }
 
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name --wrap gives
 __attribute__((visibility("default"))) void* __wrap_calloc(std::size_t count, std::size_t size) {
     if (vsim::FailNow("calloc", __builtin_return_address(0))) {
         errno = ENOMEM;

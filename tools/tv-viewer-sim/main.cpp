@@ -191,7 +191,11 @@ int main(int argc, char** argv) {
         tvsim::FailEachOptions sweep;
         sweep.jobs = jobs > 0 ? jobs : 1;
         sweep.showLogs = logs;
-        if (failAt && std::sscanf(failAt, "%d:%ld", &sweep.onlyLine, &sweep.onlyCall) != 2) {
+        char* end = failAt;
+        if (failAt) sweep.onlyLine = static_cast<int>(std::strtol(failAt, &end, 10));
+        char* call = end + (end != failAt && *end == ':' ? 1 : 0);
+        if (failAt && call != end) sweep.onlyCall = std::strtol(call, &end, 10);
+        if (failAt && (call == end || *end != '\0')) {
             std::fprintf(stderr, "tv-viewer-sim: --fail-at takes LINE:K\n");
             return 2;
         }
