@@ -164,19 +164,15 @@ void ReleaseUGResource(UgData* pUgData) {
         tv_viewer_kevent_fini(pUgData->hKeyEvent);
         pUgData->hKeyEvent = nullptr;
     }
-    // A manager that was never created stays the singleton. It answered keys
-    // all the same, so what it started ends here too: its timers, and the
-    // waits only they would have ended.
+    // A manager that was never created stays the singleton, not destroyed.
+    // It answered keys all the same: a timer it started would outlive the
+    // gadget (a key after a failed create, found by failing each call).
     if (pUgData->pMgr && pUgData->pMgr->FlagCreate()) {
         pUgData->pMgr->Destroy();
         delete pUgData->pMgr;
         pUgData->pMgr = nullptr;
     } else if (pUgData->pMgr) {
-        pUgData->pMgr->Destroy();
-        pUgData->pMgr->m_bGreenWaitYellowProcessFlag = false;
-        pUgData->pMgr->m_nGreenWaitYellowCount = 0;
-        pUgData->pMgr->m_bWaitPauseSuccessFlag = false;
-        pUgData->pMgr->m_nWaitPauseSucceedCount = 0;
+        pUgData->pMgr->EndWaits();
     }
     VLOG_WARN("Release UG resource.");
 }

@@ -93,6 +93,14 @@ void CSportsUGMgr::Destroy() {
     m_DeleteTimers();
 }
 
+void CSportsUGMgr::EndWaits() {
+    m_DeleteTimers();
+    m_bGreenWaitYellowProcessFlag = false;
+    m_nGreenWaitYellowCount = 0;
+    m_bWaitPauseSuccessFlag = false;
+    m_nWaitPauseSucceedCount = 0;
+}
+
 // Each handle is forgotten once deleted, so a second call deletes nothing.
 void CSportsUGMgr::m_DeleteTimers() {
     vantro::DeleteTimer(m_pWaitPauseSucceedAlarm);
