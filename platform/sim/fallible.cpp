@@ -48,6 +48,7 @@ Range g_gadget;
 struct State {
     long failAt = -1;
     bool failed = false;
+    bool held = false;
     std::vector<FallibleCall> calls;
 };
 
@@ -89,11 +90,13 @@ const std::vector<FallibleCall>& CountedCalls() { return TheState().calls; }
 
 bool InjectedFailure() { return TheState().failed; }
 
+void HoldCounting(bool hold) { TheState().held = hold; }
+
 bool FailNow(const char* name, const void* caller) {
     if (!g_counting.load(std::memory_order_relaxed)) return false;
     auto address = reinterpret_cast<std::uintptr_t>(caller);
-    if (!InGadget(address)) return false;
     State& s = TheState();
+    if (s.held || !InGadget(address)) return false;
     // Counting allocates: no allocation made meanwhile may be counted.
     g_counting.store(false);
     long number = static_cast<long>(s.calls.size());

@@ -32,6 +32,9 @@ void StopCounting();
 const std::vector<FallibleCall>& CountedCalls();
 // Whether the chosen call came (and failed).
 bool InjectedFailure();
+// While the library is opened or closed its runtime's calls (a coverage
+// build's counters, say) are not the gadget's: none is counted.
+void HoldCounting(bool hold);
 
 // Asked by a fallible call with its caller's return address: true when this
 // call is to fail. A failure is journaled as a note.
