@@ -6,7 +6,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 build=${1:-build-coverage}
 command -v gcovr >/dev/null || { echo "coverage: gcovr is not installed (scripts/install-deps.sh)" >&2; exit 2; }
-cmake -S . -B "$build" -DVANTRO_RES_DIR="$PWD/$build/res" -DVANTRO_BENCH=OFF \
+cmake -S . -B "$build" -DVANTRO_RES_DIR="$PWD/$build/res" -DVANTRO_BENCH=OFF -DVANTRO_ANOMALY=ON \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -O0" -DCMAKE_C_FLAGS="--coverage -O0" \
   -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage >/dev/null || exit 1
 cmake --build "$build" -j2 >"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }

@@ -7,6 +7,7 @@
 #include "app_control.h"
 #include "aul.h"
 #include "bundle.h"
+#include "fallible.h"
 #include "sim_world.h"
 
 struct app_control_s {
@@ -56,6 +57,7 @@ std::string AppControlAppId(app_control_h handle) { return handle ? handle->appI
 extern "C" {
 
 int app_control_create(app_control_h* app_control) {
+    VSIM_FALLIBLE("app_control_create", APP_CONTROL_ERROR_OUT_OF_MEMORY);
     vsim::RecordCall("app_control_create");
     if (!app_control) return APP_CONTROL_ERROR_INVALID_PARAMETER;
     int ret = vsim::CallResult("app_control_create", APP_CONTROL_ERROR_NONE);
@@ -72,6 +74,7 @@ int app_control_destroy(app_control_h app_control) {
 }
 
 int app_control_add_extra_data(app_control_h app_control, const char* key, const char* value) {
+    VSIM_FALLIBLE("app_control_add_extra_data", APP_CONTROL_ERROR_OUT_OF_MEMORY);
     vsim::RecordCall("app_control_add_extra_data",
                      std::string(key ? key : "(null)") + " " + (value ? value : "(null)"));
     if (!app_control || !key || !value || !*key) return APP_CONTROL_ERROR_INVALID_PARAMETER;
@@ -80,6 +83,7 @@ int app_control_add_extra_data(app_control_h app_control, const char* key, const
 }
 
 int app_control_get_extra_data(app_control_h app_control, const char* key, char** value) {
+    VSIM_FALLIBLE("app_control_get_extra_data", APP_CONTROL_ERROR_OUT_OF_MEMORY);
     vsim::RecordCall("app_control_get_extra_data", key ? key : "(null)");
     if (!app_control || !key || !value) return APP_CONTROL_ERROR_INVALID_PARAMETER;
     for (const auto& extra : app_control->extras) {
@@ -92,6 +96,7 @@ int app_control_get_extra_data(app_control_h app_control, const char* key, char*
 }
 
 int app_control_set_app_id(app_control_h app_control, const char* app_id) {
+    VSIM_FALLIBLE("app_control_set_app_id", APP_CONTROL_ERROR_OUT_OF_MEMORY);
     vsim::RecordCall("app_control_set_app_id", app_id ? app_id : "(null)");
     if (!app_control) return APP_CONTROL_ERROR_INVALID_PARAMETER;
     app_control->appId = app_id ? app_id : "";
@@ -99,6 +104,7 @@ int app_control_set_app_id(app_control_h app_control, const char* app_id) {
 }
 
 int app_control_send_launch_request(app_control_h app_control, app_control_reply_cb, void*) {
+    VSIM_FALLIBLE("app_control_send_launch_request", APP_CONTROL_ERROR_LAUNCH_FAILED);
     vsim::RecordCall("app_control_send_launch_request", app_control ? app_control->appId : "(null)");
     if (!app_control) return APP_CONTROL_ERROR_INVALID_PARAMETER;
     int ret = vsim::CallResult("app_control_send_launch_request[" + app_control->appId + "]", APP_CONTROL_ERROR_NONE);
@@ -107,12 +113,14 @@ int app_control_send_launch_request(app_control_h app_control, app_control_reply
 }
 
 bundle* bundle_create(void) {
+    VSIM_FALLIBLE("bundle_create", nullptr);
     vsim::RecordCall("bundle_create");
     if (vsim::CallResult("bundle_create", 0) != 0) return nullptr;
     return new bundle_s;
 }
 
 int bundle_add(bundle* b, const char* key, const char* value) {
+    VSIM_FALLIBLE("bundle_add", -12);
     vsim::RecordCall("bundle_add", std::string(key ? key : "(null)") + " " + (value ? value : "(null)"));
     if (!b || !key || !value) return -22;
     for (const auto& extra : b->extras)
@@ -129,6 +137,7 @@ int bundle_free(bundle* b) {
 }
 
 int aul_launch_app_async(const char* appid, bundle* kb) {
+    VSIM_FALLIBLE("aul_launch_app_async", -1);
     vsim::RecordCall("aul_launch_app_async", appid ? appid : "(null)");
     if (!appid) return -22;
     int ret = vsim::CallResult(std::string("aul_launch_app_async[") + appid + "]", 4242);

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "avoc.h"
+#include "fallible.h"
 #include "sim_world.h"
 
 namespace {
@@ -16,6 +17,7 @@ const vsim::DefaultFacts kDefaults({
 extern "C" {
 
 int avoc_get_3d_mode(int window, int* mode, int reserved) {
+    VSIM_FALLIBLE("avoc_get_3d_mode", -1);
     vsim::RecordCall("avoc_get_3d_mode", std::to_string(window) + " " + std::to_string(reserved));
     vsim::OutInt("avoc_get_3d_mode", 0, mode);
     return vsim::CallResult("avoc_get_3d_mode", 0);

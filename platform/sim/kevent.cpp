@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "fallible.h"
 #include "sim_world.h"
 #include "tv_viewer_kevent.h"
 
@@ -26,6 +27,7 @@ struct Service {
     std::vector<Handler> handlers;
     std::vector<tv_viewer_kevent_h> clients;
     tv_viewer_kevent_handler_id nextId = 1;
+    std::size_t oddAnswers = 0;  // answers other than 0 and 1
 };
 
 Service& TheService() {
@@ -55,7 +57,17 @@ int DispatchKeyEvent(int kind, void* eventRecord, const char* label) {
         bool stillThere = std::any_of(TheService().handlers.begin(), TheService().handlers.end(),
                                       [&](const Handler& now) { return now.id == h.id; });
         if (!stillThere) continue;
-        if (h.callback(eventRecord, h.userData) == 0) {
+        int answer = h.callback(eventRecord, h.userData);
+        if (answer != 0 && answer != 1) {
+            // The service knows only these two answers.
+            ++TheService().oddAnswers;
+            Entry odd;
+            odd.kind = "note";
+            odd.name = "key";
+            odd.text = "a key handler answered " + std::to_string(answer);
+            Record(std::move(odd));
+        }
+        if (answer == 0) {
             verdict = 0;
             break;
         }
@@ -82,11 +94,14 @@ std::size_t KeyHandlerCount() { return TheService().handlers.size(); }
 
 std::size_t KeyClientCount() { return TheService().clients.size(); }
 
+std::size_t OddKeyAnswerCount() { return TheService().oddAnswers; }
+
 }  // namespace vsim
 
 extern "C" {
 
 tv_viewer_kevent_h tv_viewer_kevent_init(const char* client_name) {
+    VSIM_FALLIBLE("tv_viewer_kevent_init", nullptr);
     vsim::RecordCall("tv_viewer_kevent_init", client_name ? client_name : "(null)");
     if (vsim::FactIs("tv_viewer_kevent_init", 0, "null")) return nullptr;
     auto* client = new tv_viewer_kevent_s{client_name ? client_name : ""};
@@ -96,6 +111,8 @@ tv_viewer_kevent_h tv_viewer_kevent_init(const char* client_name) {
 
 tv_viewer_kevent_handler_id tv_viewer_kevent_handler_add(tv_viewer_kevent_h handle, int kind, int priority,
                                                          tv_viewer_kevent_cb handler, void* user_data) {
+    // No handler id: 0.
+    VSIM_FALLIBLE("tv_viewer_kevent_handler_add", 0);
     vsim::RecordCall("tv_viewer_kevent_handler_add", std::to_string(kind) + " " + std::to_string(priority));
     // NAME[KIND,PRIORITY].ret fails one registration, NAME.ret every one.
     const std::string fact =

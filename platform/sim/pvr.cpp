@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bookmark_writer.h"
+#include "fallible.h"
 #include "sim_world.h"
 #include "svc_pvr.h"
 
@@ -94,9 +95,13 @@ std::size_t PvrCallbackCount() { return Callbacks().size(); }
 
 extern "C" {
 
-int svc_pvr_service_init(void) { return Request("svc_pvr_service_init", ""); }
+int svc_pvr_service_init(void) {
+    VSIM_FALLIBLE("svc_pvr_service_init", PS_CALL_METHOD_FAIL);
+    return Request("svc_pvr_service_init", "");
+}
 
 int svc_pvr_register_result_pvr_point_cb(svc_pvr_result_pvr_cb callback, void* user_data) {
+    VSIM_FALLIBLE("svc_pvr_register_result_pvr_point_cb", PS_CALL_METHOD_FAIL);
     int ret = Request("svc_pvr_register_result_pvr_point_cb", "");
     if (ret != PS_CALL_METHOD_SUCCESS || !callback) return ret;
     // The service keeps one point per callback: registering it again replaces it.
@@ -123,18 +128,21 @@ int svc_pvr_unregister_result_pvr_point_cb(svc_pvr_result_pvr_cb callback) {
 }
 
 int svc_pvr_is_sports_mode(int* state) {
+    VSIM_FALLIBLE("svc_pvr_is_sports_mode", PS_CALL_METHOD_FAIL);
     vsim::RecordCall("svc_pvr_is_sports_mode");
     vsim::OutInt("svc_pvr_is_sports_mode", 0, state);
     return vsim::CallResult("svc_pvr_is_sports_mode", 0);
 }
 
 int svc_pvr_get_current_livetv_service_id(unsigned long long* service_id) {
+    VSIM_FALLIBLE("svc_pvr_get_current_livetv_service_id", PS_CALL_METHOD_FAIL);
     vsim::RecordCall("svc_pvr_get_current_livetv_service_id");
     vsim::OutULong("svc_pvr_get_current_livetv_service_id", 0, service_id);
     return vsim::CallResult("svc_pvr_get_current_livetv_service_id", 0);
 }
 
 int svc_pvr_get_record_state_by_service_id(unsigned long long service_id, int* state, int* is_timeshift) {
+    VSIM_FALLIBLE("svc_pvr_get_record_state_by_service_id", PS_CALL_METHOD_FAIL);
     std::string fact = Query("svc_pvr_get_record_state_by_service_id", Id(service_id));
     vsim::OutInt(fact, 0, state);
     vsim::OutInt(fact, 1, is_timeshift);
@@ -142,32 +150,38 @@ int svc_pvr_get_record_state_by_service_id(unsigned long long service_id, int* s
 }
 
 int svc_pvr_is_past_record_complete(unsigned long long service_id, int* complete) {
+    VSIM_FALLIBLE("svc_pvr_is_past_record_complete", PS_CALL_METHOD_FAIL);
     std::string fact = Query("svc_pvr_is_past_record_complete", Id(service_id));
     vsim::OutInt(fact, 0, complete);
     return vsim::CallResult(fact, 0);
 }
 
 int svc_pvr_is_timeshifting(unsigned long long service_id, int* timeshifting) {
+    VSIM_FALLIBLE("svc_pvr_is_timeshifting", PS_CALL_METHOD_FAIL);
     std::string fact = Query("svc_pvr_is_timeshifting", Id(service_id));
     vsim::OutInt(fact, 0, timeshifting);
     return vsim::CallResult(fact, 0);
 }
 
 int svc_pvr_get_play_state_by_service_id(unsigned long long service_id, int* state) {
+    VSIM_FALLIBLE("svc_pvr_get_play_state_by_service_id", PS_CALL_METHOD_FAIL);
     std::string fact = Query("svc_pvr_get_play_state_by_service_id", Id(service_id));
     vsim::OutInt(fact, 0, state);
     return vsim::CallResult(fact, 0);
 }
 
 int svc_pvr_play_pause_by_service_id(unsigned long long service_id) {
+    VSIM_FALLIBLE("svc_pvr_play_pause_by_service_id", PS_CALL_METHOD_FAIL);
     return Request("svc_pvr_play_pause_by_service_id", Id(service_id));
 }
 
 int svc_pvr_play_resume_by_service_id(unsigned long long service_id) {
+    VSIM_FALLIBLE("svc_pvr_play_resume_by_service_id", PS_CALL_METHOD_FAIL);
     return Request("svc_pvr_play_resume_by_service_id", Id(service_id));
 }
 
 int svc_pvr_get_recording_uri_by_service_id(unsigned long long service_id, char* uri) {
+    VSIM_FALLIBLE("svc_pvr_get_recording_uri_by_service_id", PS_CALL_METHOD_FAIL);
     std::string fact = Query("svc_pvr_get_recording_uri_by_service_id", Id(service_id));
     int ret = vsim::CallResult(fact, 0);
     std::string text;
@@ -181,18 +195,21 @@ int svc_pvr_get_recording_uri_by_service_id(unsigned long long service_id, char*
 }
 
 int svc_pvr_get_share_data(int index, long long* value) {
+    VSIM_FALLIBLE("svc_pvr_get_share_data", PS_CALL_METHOD_FAIL);
     std::string fact = Query("svc_pvr_get_share_data", std::to_string(index));
     vsim::OutLong(fact, 0, value);
     return vsim::CallResult(fact, 0);
 }
 
 int svc_pvr_get_highlight_player_flag(int* flag) {
+    VSIM_FALLIBLE("svc_pvr_get_highlight_player_flag", PS_CALL_METHOD_FAIL);
     vsim::RecordCall("svc_pvr_get_highlight_player_flag");
     vsim::OutInt("svc_pvr_get_highlight_player_flag", 0, flag);
     return vsim::CallResult("svc_pvr_get_highlight_player_flag", 0);
 }
 
 int svc_pvr_get_recording_service_id_list(unsigned long long* list, int capacity, int* count) {
+    VSIM_FALLIBLE("svc_pvr_get_recording_service_id_list", PS_CALL_METHOD_FAIL);
     vsim::RecordCall("svc_pvr_get_recording_service_id_list", std::to_string(capacity));
     const vsim::Values* ids = vsim::Fact("svc_pvr_get_recording_service_id_list");
     int written = 0;
@@ -207,6 +224,7 @@ int svc_pvr_get_recording_service_id_list(unsigned long long* list, int capacity
 }
 
 int svc_pvr_get_current_recording_count(int* count) {
+    VSIM_FALLIBLE("svc_pvr_get_current_recording_count", PS_CALL_METHOD_FAIL);
     vsim::RecordCall("svc_pvr_get_current_recording_count");
     vsim::OutInt("svc_pvr_get_current_recording_count", 0, count);
     return vsim::CallResult("svc_pvr_get_current_recording_count", 0);
@@ -214,6 +232,7 @@ int svc_pvr_get_current_recording_count(int* count) {
 
 int svc_pvr_get_progress_by_service_id(unsigned long long service_id, int* /*mode*/, long long* play_time,
                                        long long* record_time) {
+    VSIM_FALLIBLE("svc_pvr_get_progress_by_service_id", PS_CALL_METHOD_FAIL_PROGRESS);
     std::string fact = Query("svc_pvr_get_progress_by_service_id", Id(service_id));
     int ret = vsim::CallResult(fact, 0);
     if (ret == PS_CALL_METHOD_FAIL_PROGRESS) return ret;
@@ -223,24 +242,28 @@ int svc_pvr_get_progress_by_service_id(unsigned long long service_id, int* /*mod
 }
 
 int svc_pvr_is_analog_channel(unsigned long long service_id, int* analog) {
+    VSIM_FALLIBLE("svc_pvr_is_analog_channel", PS_CALL_METHOD_FAIL);
     std::string fact = Query("svc_pvr_is_analog_channel", Id(service_id));
     vsim::OutInt(fact, 0, analog);
     return vsim::CallResult(fact, 0);
 }
 
 int svc_pvr_is_audio_only_channel(unsigned long long service_id, int* audio_only) {
+    VSIM_FALLIBLE("svc_pvr_is_audio_only_channel", PS_CALL_METHOD_FAIL);
     std::string fact = Query("svc_pvr_is_audio_only_channel", Id(service_id));
     vsim::OutInt(fact, 0, audio_only);
     return vsim::CallResult(fact, 0);
 }
 
 int svc_pvr_is_highlight_player_available(int* available) {
+    VSIM_FALLIBLE("svc_pvr_is_highlight_player_available", PS_CALL_METHOD_FAIL);
     vsim::RecordCall("svc_pvr_is_highlight_player_available");
     vsim::OutInt("svc_pvr_is_highlight_player_available", 0, available);
     return vsim::CallResult("svc_pvr_is_highlight_player_available", 0);
 }
 
 int svc_pvr_set_bookmark(const char* uri, int time) {
+    VSIM_FALLIBLE("svc_pvr_set_bookmark", PS_CALL_METHOD_FAIL);
     int ret = Request("svc_pvr_set_bookmark", std::string(uri ? uri : "(null)") + " " + std::to_string(time));
     // A bookmark the service accepted lands in the recording's bookmark file,
     // as a manual highlight with its PNG thumbnail.

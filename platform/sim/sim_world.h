@@ -112,6 +112,8 @@ int DispatchKey(int kind, const char* keyName);
 int DispatchKeyEvent(int kind, void* eventRecord, const char* label);
 std::size_t KeyHandlerCount();
 std::size_t KeyClientCount();
+// Handler answers other than 0 (consumed) and 1 (returned) since start.
+std::size_t OddKeyAnswerCount();
 
 // Delivers a PVR result to the registered callbacks, from an unaligned
 // record. Returns the number of callbacks reached.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "fallible.h"
 #include "sim_world.h"
 #include "system_info.h"
 
@@ -19,8 +20,10 @@ const vsim::DefaultFacts kDefaults({
 
 const int kNotSupported = -1;
 
-// The fact for this call and key; false when the key is unknown.
-bool Lookup(const char* call, system_info_key_e key, std::string* fact) {
+// The fact for this call and key; false when the key is unknown, or when the
+// call is the one chosen to fail.
+bool Lookup(const char* call, const void* caller, system_info_key_e key, std::string* fact) {
+    if (vsim::FailNow(call, caller)) return false;
     std::string arg = std::to_string(key);
     vsim::RecordCall(call, arg);
     *fact = vsim::FactFor(call, arg);
@@ -33,14 +36,14 @@ extern "C" {
 
 int system_info_get_value_int(system_info_key_e key, int* value) {
     std::string fact;
-    if (!Lookup("system_info_get_value_int", key, &fact)) return kNotSupported;
+    if (!Lookup("system_info_get_value_int", __builtin_return_address(0), key, &fact)) return kNotSupported;
     vsim::OutInt(fact, 0, value);
     return vsim::CallResult(fact, 0);
 }
 
 int system_info_get_value_bool(system_info_key_e key, bool* value) {
     std::string fact;
-    if (!Lookup("system_info_get_value_bool", key, &fact)) return kNotSupported;
+    if (!Lookup("system_info_get_value_bool", __builtin_return_address(0), key, &fact)) return kNotSupported;
     long long flag;
     if (value && vsim::FactInt(fact, 0, &flag)) *value = flag != 0;
     return vsim::CallResult(fact, 0);
@@ -48,7 +51,7 @@ int system_info_get_value_bool(system_info_key_e key, bool* value) {
 
 int system_info_get_value_string(system_info_key_e key, char** value) {
     std::string fact;
-    if (!Lookup("system_info_get_value_string", key, &fact)) return kNotSupported;
+    if (!Lookup("system_info_get_value_string", __builtin_return_address(0), key, &fact)) return kNotSupported;
     int ret = vsim::CallResult(fact, 0);
     // Only a successful call hands out a string, so a caller that frees on
     // success only never leaks.

@@ -14,12 +14,15 @@
 
 #include "CIService.h"
 #include "TVServiceAPI.h"
+#include "fallible.h"
 #include "sim_world.h"
 
 namespace {
 
 const char* const kFindService = "IService::FindService";
 const char* const kNull = "null";
+// What a call of the service answers when it fails.
+const int kFailed = -1;
 
 const vsim::DefaultFacts kDefaults({
     {"TVServiceAPI::CreateServiceNavigation[401,0]", {kNull}},
@@ -179,6 +182,7 @@ bool IsNull(std::string_view fact) { return vsim::FactIs(fact, 0, kNull); }
 class SimService : public IService {
 public:
     int FindService(TCCriteriaHelper& criteria, TCServiceData& data, int maxCount) override {
+        VSIM_FALLIBLE(kFindService, kFailed);
         vsim::RecordCall(kFindService, Describe(criteria) + " max=" + std::to_string(maxCount));
         bool haveId = false;
         unsigned long long id = 0;
@@ -201,6 +205,7 @@ public:
     explicit SimNavigation(std::string pw) : m_pw(std::move(pw)) {}
 
     int GetTvMode(TSTvMode& mode) override {
+        VSIM_FALLIBLE("IServiceNavigation::GetTvMode", kFailed);
         vsim::RecordCall("IServiceNavigation::GetTvMode", m_pw);
         std::string fact = vsim::FactFor("IServiceNavigation::GetTvMode", m_pw);
         vsim::OutInt(fact, 0, &mode.mode);
@@ -209,6 +214,7 @@ public:
     }
 
     int GetCurrentServiceInfo(TSTvMode mode, TCCriteriaHelper& criteria, TCServiceData& data) override {
+        VSIM_FALLIBLE("IServiceNavigation::GetCurrentServiceInfo", kFailed);
         vsim::RecordCall("IServiceNavigation::GetCurrentServiceInfo", m_pw + " mode=" + std::to_string(mode.mode) +
                                                                           "," + std::to_string(mode.subMode) + " " +
                                                                           Describe(criteria));
@@ -229,6 +235,7 @@ private:
 class SimGuide : public IServiceGuide {
 public:
     int GetPresentProgram(unsigned long long& serviceId, TCProgramData& program) override {
+        VSIM_FALLIBLE("IServiceGuide::GetPresentProgram", kFailed);
         std::string id = std::to_string(serviceId);
         vsim::RecordCall("IServiceGuide::GetPresentProgram", id);
         std::string fact = vsim::FactFor("IServiceGuide::GetPresentProgram", id);
@@ -249,10 +256,15 @@ public:
     explicit SimSourceControl(std::string pw) : m_pw(std::move(pw)) {}
 
     int GetCurrentSourceInfo(int* sourceType) override {
+        VSIM_FALLIBLE("ISourceControl::GetCurrentSourceInfo", kFailed);
         return Answer("ISourceControl::GetCurrentSourceInfo", "", sourceType, 0);
     }
-    int GetSourceState(int* state) override { return Answer("ISourceControl::GetSourceState", "", state, 1); }
+    int GetSourceState(int* state) override {
+        VSIM_FALLIBLE("ISourceControl::GetSourceState", kFailed);
+        return Answer("ISourceControl::GetSourceState", "", state, 1);
+    }
     int GetAnalysisActive(bool* active, int reserved) override {
+        VSIM_FALLIBLE("ISourceControl::GetAnalysisActive", kFailed);
         int value = active ? *active : 0;
         int ret = Answer("ISourceControl::GetAnalysisActive", " " + std::to_string(reserved), &value, 1);
         if (active) *active = value != 0;
@@ -273,6 +285,8 @@ class SimVideoControl : public IVideoControl {
 public:
     explicit SimVideoControl(std::string pw) : m_pw(std::move(pw)) {}
     int SetDefaultSize() override {
+        // Zero: the window was not reset.
+        VSIM_FALLIBLE("IVideoControl::SetDefaultSize", 0);
         vsim::RecordCall("IVideoControl::SetDefaultSize", m_pw);
         return vsim::CallResult(vsim::FactFor("IVideoControl::SetDefaultSize", m_pw), 1);
     }
@@ -285,6 +299,7 @@ class SimAVControl : public IAVControl {
 public:
     explicit SimAVControl(std::string pw) : m_pw(std::move(pw)) {}
     int GetParentalLock(bool* locked, int reserved) override {
+        VSIM_FALLIBLE("IAVControl::GetParentalLock", kFailed);
         vsim::RecordCall("IAVControl::GetParentalLock", m_pw + " " + std::to_string(reserved));
         std::string fact = vsim::FactFor("IAVControl::GetParentalLock", m_pw);
         int value;
@@ -300,6 +315,7 @@ class SimCIService : public CIM::TCCIService {
 public:
     int IsHostControlRunning(bool* running, int reserved) override {
         const char* call = "CIM::TCCIService::IsHostControlRunning";
+        VSIM_FALLIBLE(call, kFailed);
         vsim::RecordCall(call, std::to_string(reserved));
         int value;
         if (running && vsim::OutInt(call, 0, &value)) *running = value != 0;
@@ -340,8 +356,10 @@ T* PerProfile(std::map<std::string, std::unique_ptr<T>>& slots, const std::strin
 }
 
 // A creation call: journaled, the object handed out unless its fact says null.
+// The caller's return address decides whether it is the one to fail.
 template <typename I, typename Make>
-int Create(const char* call, const std::string& pw, I** out, Make make) {
+int Create(const char* call, const void* caller, const std::string& pw, I** out, Make make) {
+    if (vsim::FailNow(call, caller)) return kFailed;
     vsim::RecordCall(call, pw);
     std::string fact = pw.empty() ? call : vsim::FactFor(call, pw);
     if (out && !IsNull(fact)) *out = make();
@@ -351,33 +369,33 @@ int Create(const char* call, const std::string& pw, I** out, Make make) {
 }  // namespace
 
 int TVServiceAPI::CreateService(IService** service) {
-    return Create("TVServiceAPI::CreateService", "", service, [] { return Single(TheObjects().service); });
+    return Create("TVServiceAPI::CreateService", __builtin_return_address(0), "", service, [] { return Single(TheObjects().service); });
 }
 
 int TVServiceAPI::CreateServiceNavigation(EProfile profile, int window, IServiceNavigation** navigation) {
     std::string pw = ProfileWindow(profile, window);
-    return Create("TVServiceAPI::CreateServiceNavigation", pw, navigation,
+    return Create("TVServiceAPI::CreateServiceNavigation", __builtin_return_address(0), pw, navigation,
                   [&] { return PerProfile(TheObjects().navigations, pw); });
 }
 
 int TVServiceAPI::CreateServiceGuide(IServiceGuide** guide) {
-    return Create("TVServiceAPI::CreateServiceGuide", "", guide, [] { return Single(TheObjects().guide); });
+    return Create("TVServiceAPI::CreateServiceGuide", __builtin_return_address(0), "", guide, [] { return Single(TheObjects().guide); });
 }
 
 int TVServiceAPI::CreateSourceControl(EProfile profile, int window, ISourceControl** control) {
     std::string pw = ProfileWindow(profile, window);
-    return Create("TVServiceAPI::CreateSourceControl", pw, control,
+    return Create("TVServiceAPI::CreateSourceControl", __builtin_return_address(0), pw, control,
                   [&] { return PerProfile(TheObjects().sources, pw); });
 }
 
 int TVServiceAPI::CreateVideoControl(EProfile profile, int window, IVideoControl** control) {
     std::string pw = ProfileWindow(profile, window);
-    return Create("TVServiceAPI::CreateVideoControl", pw, control, [&] { return PerProfile(TheObjects().videos, pw); });
+    return Create("TVServiceAPI::CreateVideoControl", __builtin_return_address(0), pw, control, [&] { return PerProfile(TheObjects().videos, pw); });
 }
 
 int TVServiceAPI::CreateAVControl(EProfile profile, int window, IAVControl** control) {
     std::string pw = ProfileWindow(profile, window);
-    return Create("TVServiceAPI::CreateAVControl", pw, control, [&] { return PerProfile(TheObjects().avs, pw); });
+    return Create("TVServiceAPI::CreateAVControl", __builtin_return_address(0), pw, control, [&] { return PerProfile(TheObjects().avs, pw); });
 }
 
 void TVServiceAPI::Destroy() { vsim::RecordCall("TVServiceAPI::Destroy"); }
@@ -392,6 +410,7 @@ namespace CIM {
 TCCIService* TCCIService::CIGeneralInstance() {
     const char* call = "CIM::TCCIService::CIGeneralInstance";
     vsim::RecordCall(call);
+    VSIM_FALLIBLE(call, nullptr);
     if (IsNull(call)) return nullptr;
     return Single(TheObjects().ci);
 }

@@ -1,6 +1,7 @@
 // Gadget framework calls and the PVR result callbacks' delivery.
 #include <string>
 
+#include "fallible.h"
 #include "sim_world.h"
 #include "ug_module.h"
 
@@ -29,12 +30,14 @@ void SetResultListener(ResultListener listener) { Listener() = std::move(listene
 extern "C" {
 
 Evas_Object* ug_get_window(void) {
+    VSIM_FALLIBLE("ug_get_window", nullptr);
     vsim::RecordCall("ug_get_window");
     if (vsim::FactIs("ug_get_window", 0, "null")) return nullptr;
     return Window();
 }
 
 int ug_send_result(ui_gadget_h ug, app_control_h result) {
+    VSIM_FALLIBLE("ug_send_result", -1);
     vsim::RecordCall("ug_send_result");
     if (!result) return -22;
     vsim::Entry entry;

@@ -4,6 +4,7 @@
 // exist; any other key fails like a missing entry of the real store.
 #include <string>
 
+#include "fallible.h"
 #include "sim_world.h"
 #include "vconf.h"
 
@@ -21,7 +22,8 @@ const vsim::DefaultFacts kDefaults({
 
 const int kMissing = -1;
 
-int Read(const char* call, const char* key, int* value) {
+int Read(const char* call, const void* caller, const char* key, int* value) {
+    if (vsim::FailNow(call, caller)) return kMissing;
     std::string name = key ? key : "(null)";
     vsim::RecordCall(call, name);
     std::string fact = vsim::FactFor(call, name);
@@ -36,12 +38,14 @@ int Read(const char* call, const char* key, int* value) {
 
 extern "C" {
 
-int vconf_get_int(const char* key, int* value) { return Read("vconf_get_int", key, value); }
+int vconf_get_int(const char* key, int* value) {
+    return Read("vconf_get_int", __builtin_return_address(0), key, value);
+}
 
 // The store keeps booleans as 0 or 1, whatever number the fact holds.
 int vconf_get_bool(const char* key, int* value) {
     int raw = value ? *value : 0;
-    int ret = Read("vconf_get_bool", key, &raw);
+    int ret = Read("vconf_get_bool", __builtin_return_address(0), key, &raw);
     if (value && raw != *value) *value = raw != 0 ? 1 : 0;
     return ret;
 }

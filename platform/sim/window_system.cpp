@@ -2,6 +2,7 @@
 // reading direction of the menu language.
 #include <string>
 
+#include "fallible.h"
 #include "sim_world.h"
 #include "ua_ui.h"
 #include "utilx.h"
@@ -17,6 +18,8 @@ extern "C" {
 
 int utilx_set_window_opaque_state(Ecore_X_Display* dpy, Ecore_X_Window win, Utilx_Opaque_State state) {
     (void)dpy;
+    // 1 is success.
+    VSIM_FALLIBLE("utilx_set_window_opaque_state", 0);
     vsim::RecordCall("utilx_set_window_opaque_state",
                      std::to_string(static_cast<unsigned long>(win)) + " " + std::to_string(static_cast<int>(state)));
     return vsim::CallResult("utilx_set_window_opaque_state", 1);

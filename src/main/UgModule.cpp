@@ -164,11 +164,15 @@ void ReleaseUGResource(UgData* pUgData) {
         tv_viewer_kevent_fini(pUgData->hKeyEvent);
         pUgData->hKeyEvent = nullptr;
     }
-    // A manager that was never created stays the singleton.
+    // A manager that was never created stays the singleton, not destroyed.
+    // It answered keys all the same: a timer it started would outlive the
+    // gadget (a key after a failed create, found by failing each call).
     if (pUgData->pMgr && pUgData->pMgr->FlagCreate()) {
         pUgData->pMgr->Destroy();
         delete pUgData->pMgr;
         pUgData->pMgr = nullptr;
+    } else if (pUgData->pMgr) {
+        pUgData->pMgr->EndWaits();
     }
     VLOG_WARN("Release UG resource.");
 }

@@ -22,6 +22,11 @@ void ReadResultHead(const ps_result_pvr* record, int* method, int* result) {
     std::memcpy(result, bytes + sizeof(int), sizeof(int));
 }
 
+// A manager outlives a destroy when its create failed, or when the viewer
+// only asked whether the pop-up shows: it goes with the library, else a
+// framework that unloads the gadget and loads it again leaks one each time.
+__attribute__((destructor)) void ReleaseManagerWithTheLibrary() { delete CSportsUGMgr::pSportsUGMgr; }
+
 }  // namespace
 
 CSportsUGMgr::CSportsUGMgr()
@@ -86,6 +91,14 @@ bool CSportsUGMgr::Create(Evas_Object* parent, ui_gadget_h ug) {
 void CSportsUGMgr::Destroy() {
     VLOG_SYS("sports ug destroy()");
     m_DeleteTimers();
+}
+
+void CSportsUGMgr::EndWaits() {
+    m_DeleteTimers();
+    m_bGreenWaitYellowProcessFlag = false;
+    m_nGreenWaitYellowCount = 0;
+    m_bWaitPauseSuccessFlag = false;
+    m_nWaitPauseSucceedCount = 0;
 }
 
 // Each handle is forgotten once deleted, so a second call deletes nothing.

@@ -29,6 +29,9 @@ public:
     static CSportsUGMgr* Get();
     bool Create(Evas_Object* parent, ui_gadget_h ug);
     void Destroy();
+    // Of a manager that stays without having been created: its timers end,
+    // and the waits only they would have ended.
+    void EndWaits();
     bool FlagCreate();
     Evas_Object* GetBaseLayout();
     bool SendResultToTvviwer(const char* cmd, const char* value);

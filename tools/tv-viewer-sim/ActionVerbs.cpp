@@ -1,5 +1,9 @@
 // Actions: what the expectations after them look at.
+#include <algorithm>
+#include <limits>
+
 #include "PopupProbe.h"
+#include "TimerJournal.h"
 #include "Verbs.h"
 #include "VirtualClock.h"
 
@@ -7,6 +11,15 @@ namespace tvsim {
 namespace {
 
 using Args = std::vector<std::string>;
+
+// Of the next `us` microseconds, the whole milliseconds that pass before the
+// first gadget timer is due, less a margin for Ecore's rounding.
+long long IdleStretch(long long us) {
+    const long long kMarginUs = 2000;
+    long long due = NextGadgetTimerDueUs();
+    long long idle = due == std::numeric_limits<long long>::max() ? us : due - vclock::NowUs() - kMarginUs;
+    return std::min(us, idle) / 1000 * 1000;
+}
 
 // Most actions let the answers they caused be delivered at once; advance
 // does so as time goes by.
@@ -92,6 +105,7 @@ void AddActionVerbs(std::vector<VerbSpec>* verbs) {
                           // loop is a handful of system calls, dear under an emulator.
                           while (us > 0) {
                               long long step = us < 1000 ? us : 1000;
+                              if (r.options.skipIdleTime) step = std::max(step, IdleStretch(us));
                               vclock::SetUs(vclock::NowUs() + step);
                               r.viewer.Settle();
                               us -= step;

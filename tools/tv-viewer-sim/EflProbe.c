@@ -14,6 +14,7 @@
 
 void vsim_record_call(const char* name, const char* args);
 int vsim_call_refused(const char* name);
+int vsim_fail_now(const char* name, const void* caller);
 
 /* Only the gadget library's own calls are journaled. */
 static int FromGadget(const void* caller) {
@@ -50,9 +51,11 @@ __attribute__((format(printf, 2, 3))) static void Journal(const char* name, cons
 #define OR_NULL(text) ((text) ? (text) : "(null)")
 
 /* A scenario may make the toolkit refuse to make the gadget's objects:
- * "set elm_layout_add null" and the like. The refusal is journaled. */
+ * "set elm_layout_add null" and the like. The refusal is journaled. A sweep
+ * that fails each fallible call in turn (--fail-each) may pick this one. */
 #define REFUSE(name, failed)                                                      \
     do {                                                                          \
+        if (vsim_fail_now(name, __builtin_return_address(0))) return failed;     \
         if (FromGadget(__builtin_return_address(0)) && vsim_call_refused(name)) { \
             vsim_record_call(name, "refused");                                    \
             return failed;                                                        \
@@ -82,6 +85,7 @@ __attribute__((visibility("default"))) void elm_object_mirrored_automatic_set(Ev
 
 __attribute__((visibility("default"))) Eina_Bool elm_image_memfile_set(Evas_Object* obj, const void* img, size_t size,
                                                                        const char* format, const char* key) {
+    REFUSE("elm_image_memfile_set", EINA_FALSE);
     JOURNAL("elm_image_memfile_set", "%s %zu", OR_NULL(format), size);
     return NEXT("elm_image_memfile_set", Eina_Bool(*)(Evas_Object*, const void*, size_t, const char*, const char*))(
         obj, img, size, format, key);
@@ -128,4 +132,23 @@ __attribute__((visibility("default"))) Eina_Bool elm_layout_file_set(Evas_Object
 __attribute__((visibility("default"))) Evas_Object* elm_image_add(Evas_Object* parent) {
     REFUSE("elm_image_add", NULL);
     return NEXT("elm_image_add", Evas_Object * (*)(Evas_Object*))(parent);
+}
+
+/* The rest of the pop-up's objects and its pictures' files: a sweep fails
+ * each in turn. */
+#define MAKER(name)                                                             \
+    __attribute__((visibility("default"))) Evas_Object* name(Evas_Object* parent) { \
+        REFUSE(#name, NULL);                                                     \
+        return NEXT(#name, Evas_Object * (*)(Evas_Object*))(parent);             \
+    }
+MAKER(elm_box_add)
+MAKER(elm_label_add)
+MAKER(elm_progressbar_add)
+MAKER(elm_button_add)
+MAKER(elm_icon_add)
+
+__attribute__((visibility("default"))) Eina_Bool elm_image_file_set(Evas_Object* obj, const char* file,
+                                                                    const char* group) {
+    REFUSE("elm_image_file_set", EINA_FALSE);
+    return NEXT("elm_image_file_set", Eina_Bool(*)(Evas_Object*, const char*, const char*))(obj, file, group);
 }

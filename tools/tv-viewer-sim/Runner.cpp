@@ -14,10 +14,10 @@ Runner::Runner(Viewer& viewer, std::ostream& out, RunOptions options)
         if (const vsim::Values* values = vsim::Fact(name)) m_startFacts.emplace_back(name, *values);
 }
 
-bool Runner::StartRow(std::string* failure) {
+bool Runner::Restart(bool reload, std::string* failure) {
     Viewer& viewer = m_context.viewer;
     viewer.Destroy();
-    if (!viewer.Unload(failure)) return false;
+    if (reload && !viewer.Unload(failure)) return false;
     vsim::ResetWorld();
     for (const auto& fact : m_startFacts) {
         const vsim::Values* now = vsim::Fact(fact.first);
@@ -29,7 +29,7 @@ bool Runner::StartRow(std::string* failure) {
     m_context.lastKey.clear();
     viewer.SetAnswers(true);
     viewer.SetFocus(true);
-    if (!viewer.Load(viewer.Path(), failure)) return false;
+    if (reload && !viewer.Load(viewer.Path(), failure)) return false;
     viewer.Settle();
     return true;
 }
@@ -81,6 +81,7 @@ RunResult Runner::Run(const std::vector<Command>& commands) {
             line << ": " << failure;
             result.failureLines.push_back(line.str());
             m_context.out << "FAILED " << line.str() << "\n";
+            if (m_context.options.keepGoing) continue;
             if (!c.row) break;
             failedRow = c.row;
         }
@@ -89,7 +90,7 @@ RunResult Runner::Run(const std::vector<Command>& commands) {
 }
 
 bool Runner::Execute(const Command& c, std::string* failure) {
-    if (c.verb == "outline-row") return StartRow(failure);
+    if (c.verb == "outline-row") return Restart(true, failure);
     const VerbSpec* verb = FindVerb(c);
     if (!verb) {
         *failure = c.verb == "expect" ? "unknown expectation '" + (c.args.empty() ? "" : c.args[0]) + "'"

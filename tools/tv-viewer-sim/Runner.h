@@ -33,11 +33,12 @@ public:
     RunResult Run(const std::vector<Command>& commands);
     // One command; false when it failed (message in *failure).
     bool Execute(const Command& command, std::string* failure);
+    // An outline row's fresh start: the gadget gone and its library
+    // unloaded, the world as at start-up, the library loaded afresh. Without
+    // reload the library, and what it keeps from session to session, stays.
+    bool Restart(bool reload, std::string* failure);
 
 private:
-    // An outline row's fresh start: the gadget gone and its library
-    // unloaded, the world as at start-up, the library loaded afresh.
-    bool StartRow(std::string* failure);
     void PrintNew();
 
     RunContext m_context;

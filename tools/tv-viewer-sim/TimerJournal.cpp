@@ -3,10 +3,15 @@
 #include <Ecore.h>
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <map>
 
+#include "VirtualClock.h"
+#include "fallible.h"
 #include "sim_world.h"
 
 namespace {
@@ -16,6 +21,7 @@ struct Tracked {
     Ecore_Task_Cb callback = nullptr;
     const void* data = nullptr;
     double interval = 0;
+    long long dueUs = 0;   // virtual time it is due at, or a little before
     bool running = false;  // inside its callback
     bool gone = false;     // deleted while running
 };
@@ -31,6 +37,7 @@ std::map<Ecore_Timer*, Tracked*>& Timers() {
 
 using AddFn = Ecore_Timer* (*)(double, Ecore_Task_Cb, const void*);
 using DelFn = void* (*)(Ecore_Timer*);
+using ResetFn = void (*)(Ecore_Timer*);
 
 AddFn RealAdd() {
     static AddFn fn = reinterpret_cast<AddFn>(dlsym(RTLD_NEXT, "ecore_timer_add"));
@@ -41,6 +48,13 @@ DelFn RealDel() {
     static DelFn fn = reinterpret_cast<DelFn>(dlsym(RTLD_NEXT, "ecore_timer_del"));
     return fn;
 }
+
+ResetFn RealReset() {
+    static ResetFn fn = reinterpret_cast<ResetFn>(dlsym(RTLD_NEXT, "ecore_timer_reset"));
+    return fn;
+}
+
+long long IntervalUs(const Tracked* t) { return std::llround(t->interval * 1e6); }
 
 bool FromGadget(void* caller) {
     Dl_info info;
@@ -70,7 +84,10 @@ Eina_Bool Trampoline(void* data) {
         Note("stop", t);
         Timers().erase(t->handle);
         delete t;
+        return keep;
     }
+    // Ecore moves a periodic timer on by its interval from when it was due.
+    t->dueUs += IntervalUs(t);
     return keep;
 }
 
@@ -89,6 +106,12 @@ std::size_t PendingGadgetTimerCount() { return Timers().size(); }
 
 std::size_t GoneTimerDeletes() { return g_goneDeletes; }
 
+long long NextGadgetTimerDueUs() {
+    long long next = std::numeric_limits<long long>::max();
+    for (const auto& entry : Timers()) next = std::min(next, entry.second->dueUs);
+    return next;
+}
+
 }  // namespace tvsim
 
 extern "C" __attribute__((visibility("default"))) Ecore_Timer* ecore_timer_add(double in, Ecore_Task_Cb func,
@@ -98,7 +121,9 @@ extern "C" __attribute__((visibility("default"))) Ecore_Timer* ecore_timer_add(d
     // set ecore_timer_add[1] null (or ecore_timer_add null for every interval).
     char interval[32];
     std::snprintf(interval, sizeof interval, "%g", in);
-    if (vsim::FactIs(vsim::FactFor("ecore_timer_add", interval), 0, "null")) {
+    // Or a sweep that fails each fallible call in turn picks this one.
+    if (vsim::FailNow("ecore_timer_add", __builtin_return_address(0)) ||
+        vsim::FactIs(vsim::FactFor("ecore_timer_add", interval), 0, "null")) {
         Tracked refused;
         refused.interval = in;
         Note("refused", &refused);
@@ -108,6 +133,7 @@ extern "C" __attribute__((visibility("default"))) Ecore_Timer* ecore_timer_add(d
     t->callback = func;
     t->data = data;
     t->interval = in;
+    t->dueUs = vclock::NowUs() + IntervalUs(t);
     t->handle = RealAdd()(in, Trampoline, t);
     if (!t->handle) {
         delete t;
@@ -140,4 +166,11 @@ extern "C" __attribute__((visibility("default"))) void* ecore_timer_del(Ecore_Ti
     else
         delete t;
     return const_cast<void*>(data);
+}
+
+// A reset timer is due a whole interval from now.
+extern "C" __attribute__((visibility("default"))) void ecore_timer_reset(Ecore_Timer* timer) {
+    auto it = Timers().find(timer);
+    if (it != Timers().end()) it->second->dueUs = vclock::NowUs() + IntervalUs(it->second);
+    RealReset()(timer);
 }

@@ -20,6 +20,9 @@ std::size_t PendingGadgetTimerCount();
 // How often the gadget deleted a timer handle after its timer had stopped or
 // been deleted: a forgotten handle. Every scenario fails on one.
 std::size_t GoneTimerDeletes();
+// Virtual microseconds at which the first pending gadget timer is due at
+// the earliest; none pending: the largest value.
+long long NextGadgetTimerDueUs();
 
 }  // namespace tvsim
 

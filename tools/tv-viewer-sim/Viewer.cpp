@@ -7,6 +7,7 @@
 
 #include "VirtualClock.h"
 #include "app_control.h"
+#include "fallible.h"
 #include "sim_world.h"
 #include "tv_viewer_kevent.h"
 
@@ -62,7 +63,9 @@ void Viewer::SetFocus(bool on) {
 
 bool Viewer::Load(const std::string& path, std::string* error) {
     m_path = path;
+    vsim::HoldCounting(true);
     m_library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    vsim::HoldCounting(false);
     if (!m_library) {
         if (error) *error = dlerror();
         return false;
@@ -81,7 +84,9 @@ bool Viewer::Load(const std::string& path, std::string* error) {
 bool Viewer::Unload(std::string* error) {
     if (!m_library) return true;
     Exit();
+    vsim::HoldCounting(true);
     dlclose(m_library);
+    vsim::HoldCounting(false);
     m_library = nullptr;
     m_init = nullptr;
     m_exit = nullptr;

@@ -36,6 +36,7 @@ public:
     bool Unload(std::string* error);
     // UG_MODULE_INIT again on a fresh operations table (after "exit").
     int Init();
+    bool InitDone() const { return m_initDone; }
     void Exit();
 
     bool Create();  // true when the gadget handed back a base object

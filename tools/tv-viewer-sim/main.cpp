@@ -13,6 +13,7 @@
 #include <sstream>
 #include <vector>
 
+#include "FailEach.h"
 #include "Recorder.h"
 #include "Runner.h"
 #include "Scenario.h"
@@ -51,6 +52,13 @@ const Ecore_Getopt_Desc kOptionDescs[] = {
                            "Write the session to this scenario file, what the gadget did as expectations."),
     ECORE_GETOPT_STORE_STR('W', "wall-clock",
                            "Set the wall clock to this UTC time, YYYY-MM-DDTHH:MM:SSZ, before the scenario."),
+    ECORE_GETOPT_STORE_TRUE('F', "fail-each",
+                            "Fail each fallible call of the gadget in turn, in every SCENARIO given, and check "
+                            "that it comes through (see docs/reliability.md)."),
+    ECORE_GETOPT_STORE_STR('\0', "fail-at",
+                           "With --fail-each: only the piece starting at LINE with call K failing, LINE:K, "
+                           "shown as it runs."),
+    ECORE_GETOPT_STORE_INT('j', "jobs", "With --fail-each: runs at a time (default 2)."),
     ECORE_GETOPT_LICENSE('\0', "license"),
     ECORE_GETOPT_VERSION('V', "version"),
     ECORE_GETOPT_HELP('h', "help"),
@@ -64,7 +72,7 @@ const Ecore_Getopt* Options() {
         storage.resize(sizeof(Ecore_Getopt) + sizeof(kOptionDescs));
         auto* header = reinterpret_cast<Ecore_Getopt*>(storage.data());
         header->prog = "tv-viewer-sim";
-        header->usage = "%prog [options] [SCENARIO]";
+        header->usage = "%prog [options] [SCENARIO]\n       %prog --fail-each [--fail-at LINE:K] SCENARIO...";
         header->version = "0.1";
         header->copyright = "(C) the vantro team";
         header->license = "internal use";
@@ -95,12 +103,17 @@ int main(int argc, char** argv) {
     char* lang = nullptr;
     char* recordTo = nullptr;
     char* wallClock = nullptr;
+    char* failAt = nullptr;
+    int jobs = 2;
+    Eina_Bool failEach = EINA_FALSE;
     Eina_Bool window = EINA_FALSE, quiet = EINA_FALSE, logs = EINA_FALSE, quitOption = EINA_FALSE;
     // clang-format off
     Ecore_Getopt_Value values[] = {ECORE_GETOPT_VALUE_STR(gadget),  ECORE_GETOPT_VALUE_BOOL(window),
                                    ECORE_GETOPT_VALUE_BOOL(quiet),  ECORE_GETOPT_VALUE_BOOL(logs),
                                    ECORE_GETOPT_VALUE_STR(outDir),  ECORE_GETOPT_VALUE_STR(lang),
                                    ECORE_GETOPT_VALUE_STR(recordTo), ECORE_GETOPT_VALUE_STR(wallClock),
+                                   ECORE_GETOPT_VALUE_BOOL(failEach), ECORE_GETOPT_VALUE_STR(failAt),
+                                   ECORE_GETOPT_VALUE_INT(jobs),
                                    ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_BOOL(quitOption),
                                    ECORE_GETOPT_VALUE_BOOL(quitOption), ECORE_GETOPT_VALUE_NONE};
     // clang-format on
@@ -172,6 +185,21 @@ int main(int argc, char** argv) {
     if (!viewer.Load(path, &error)) {
         std::fprintf(stderr, "tv-viewer-sim: cannot load %s: %s\n", path, error.c_str());
         return 2;
+    }
+
+    if (failEach) {
+        tvsim::FailEachOptions sweep;
+        sweep.jobs = jobs > 0 ? jobs : 1;
+        sweep.showLogs = logs;
+        char* end = failAt;
+        if (failAt) sweep.onlyLine = static_cast<int>(std::strtol(failAt, &end, 10));
+        char* call = end + (end != failAt && *end == ':' ? 1 : 0);
+        if (failAt && call != end) sweep.onlyCall = std::strtol(call, &end, 10);
+        if (failAt && (call == end || *end != '\0')) {
+            std::fprintf(stderr, "tv-viewer-sim: --fail-at takes LINE:K\n");
+            return 2;
+        }
+        return tvsim::FailEach(viewer, std::vector<std::string>(argv + args, argv + argc), sweep, std::cout);
     }
 
     tvsim::RunOptions options;

@@ -26,8 +26,19 @@ __attribute__((visibility("default"))) int64_t vantro_vclock_now_us = 1000LL * 1
 /* What is added to the monotonic clock to make the wall clock. */
 __attribute__((visibility("default"))) int64_t vantro_vclock_wall_offset_us = VCLOCK_EPOCH_SECONDS * 1000000LL;
 
+/* Threads other than the viewer's own, the toolkit's workers, read the real
+ * clocks: they only wait on them, and a deadline worked out from virtual time
+ * lies long past for the kernel, so each timed wait returned at once and the
+ * worker spun, taking half the processor. */
+static int IsWorkerThread(void) {
+    static __thread signed char worker = -1;
+    if (worker < 0) worker = (signed char)(syscall(SYS_gettid) != getpid());
+    return worker;
+}
+
 /* The virtual time of a clock in microseconds; 0 when the clock is not virtual. */
 static int VirtualUs(clockid_t id, int64_t* us) {
+    if (IsWorkerThread()) return 0;
     switch (id) {
         case CLOCK_REALTIME:
         case CLOCK_REALTIME_COARSE:
@@ -43,6 +54,12 @@ static int VirtualUs(clockid_t id, int64_t* us) {
         default:
             return 0;
     }
+}
+
+static int64_t RealUs(clockid_t id) {
+    struct timespec ts = {0, 0};
+    syscall(SYS_clock_gettime, id, &ts);
+    return (int64_t)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
 }
 
 static int64_t Seconds(int64_t us) { return us >= 0 ? us / 1000000 : -((-us + 999999) / 1000000); }
@@ -70,7 +87,7 @@ __attribute__((visibility("default"))) int clock_gettime(clockid_t id, struct ti
 __attribute__((visibility("default"))) int gettimeofday(struct timeval* restrict tv, void* restrict tz) {
     (void)tz;
     int64_t us;
-    VirtualUs(CLOCK_REALTIME, &us);
+    if (!VirtualUs(CLOCK_REALTIME, &us)) us = RealUs(CLOCK_REALTIME);
     if (!FitsTimeT(Seconds(us))) {
         errno = EOVERFLOW; /* the timeval stays as it was */
         return -1;
@@ -111,7 +128,7 @@ __attribute__((visibility("default"))) int __clock_gettime64(clockid_t id, struc
 __attribute__((visibility("default"))) int __gettimeofday64(struct vclock_timeval64* restrict tv, void* restrict tz) {
     (void)tz;
     int64_t us;
-    VirtualUs(CLOCK_REALTIME, &us);
+    if (!VirtualUs(CLOCK_REALTIME, &us)) us = RealUs(CLOCK_REALTIME);
     tv->tv_sec = Seconds(us);
     tv->tv_usec = Micros(us);
     return 0;
