@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The full check, about 25 minutes on 2 cores: the CTest suite in an ASan+UBSan
-# build, the static checks, the fuzz targets (clang, 30 s each), the channel
+# The full check, about 35 minutes on 2 cores: the CTest suite in an ASan+UBSan
+# build and there the sweep that fails each fallible call of the gadget in
+# turn, the static checks, the fuzz targets (clang, 30 s each), the channel
 # manager's lock under ThreadSanitizer, then in the normal build the exit soak,
 # memcheck, the instruction budgets, the test ratio and the CTest suite (the
 # README's inner loop is that step alone), and last the armhf cross build's
