@@ -47,8 +47,8 @@ extern "C" int vsim_fail_now(const char* name, const void* caller);
 
 // First statement of a fallible simulated call: returns `failed` when the
 // call is the one chosen to fail.
-#define VSIM_FALLIBLE(name, failed)                                          \
-    do {                                                                     \
+#define VSIM_FALLIBLE(name, failed)                                            \
+    do {                                                                       \
         if (vsim::FailNow((name), __builtin_return_address(0))) return failed; \
     } while (0)
 

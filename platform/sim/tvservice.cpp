@@ -369,7 +369,8 @@ int Create(const char* call, const void* caller, const std::string& pw, I** out,
 }  // namespace
 
 int TVServiceAPI::CreateService(IService** service) {
-    return Create("TVServiceAPI::CreateService", __builtin_return_address(0), "", service, [] { return Single(TheObjects().service); });
+    return Create("TVServiceAPI::CreateService", __builtin_return_address(0), "", service,
+                  [] { return Single(TheObjects().service); });
 }
 
 int TVServiceAPI::CreateServiceNavigation(EProfile profile, int window, IServiceNavigation** navigation) {
@@ -379,7 +380,8 @@ int TVServiceAPI::CreateServiceNavigation(EProfile profile, int window, IService
 }
 
 int TVServiceAPI::CreateServiceGuide(IServiceGuide** guide) {
-    return Create("TVServiceAPI::CreateServiceGuide", __builtin_return_address(0), "", guide, [] { return Single(TheObjects().guide); });
+    return Create("TVServiceAPI::CreateServiceGuide", __builtin_return_address(0), "", guide,
+                  [] { return Single(TheObjects().guide); });
 }
 
 int TVServiceAPI::CreateSourceControl(EProfile profile, int window, ISourceControl** control) {
@@ -390,12 +392,14 @@ int TVServiceAPI::CreateSourceControl(EProfile profile, int window, ISourceContr
 
 int TVServiceAPI::CreateVideoControl(EProfile profile, int window, IVideoControl** control) {
     std::string pw = ProfileWindow(profile, window);
-    return Create("TVServiceAPI::CreateVideoControl", __builtin_return_address(0), pw, control, [&] { return PerProfile(TheObjects().videos, pw); });
+    return Create("TVServiceAPI::CreateVideoControl", __builtin_return_address(0), pw, control,
+                  [&] { return PerProfile(TheObjects().videos, pw); });
 }
 
 int TVServiceAPI::CreateAVControl(EProfile profile, int window, IAVControl** control) {
     std::string pw = ProfileWindow(profile, window);
-    return Create("TVServiceAPI::CreateAVControl", __builtin_return_address(0), pw, control, [&] { return PerProfile(TheObjects().avs, pw); });
+    return Create("TVServiceAPI::CreateAVControl", __builtin_return_address(0), pw, control,
+                  [&] { return PerProfile(TheObjects().avs, pw); });
 }
 
 void TVServiceAPI::Destroy() { vsim::RecordCall("TVServiceAPI::Destroy"); }

@@ -55,7 +55,7 @@ __attribute__((format(printf, 2, 3))) static void Journal(const char* name, cons
  * that fails each fallible call in turn (--fail-each) may pick this one. */
 #define REFUSE(name, failed)                                                      \
     do {                                                                          \
-        if (vsim_fail_now(name, __builtin_return_address(0))) return failed;     \
+        if (vsim_fail_now(name, __builtin_return_address(0))) return failed;      \
         if (FromGadget(__builtin_return_address(0)) && vsim_call_refused(name)) { \
             vsim_record_call(name, "refused");                                    \
             return failed;                                                        \
@@ -136,11 +136,14 @@ __attribute__((visibility("default"))) Evas_Object* elm_image_add(Evas_Object* p
 
 /* The rest of the pop-up's objects and its pictures' files: a sweep fails
  * each in turn. */
-#define MAKER(name)                                                             \
+/* The macro defines whole functions: nothing in it to put in parentheses. */
+/* NOLINTBEGIN(bugprone-macro-parentheses) */
+#define MAKER(name)                                                                 \
     __attribute__((visibility("default"))) Evas_Object* name(Evas_Object* parent) { \
-        REFUSE(#name, NULL);                                                     \
-        return NEXT(#name, Evas_Object * (*)(Evas_Object*))(parent);             \
+        REFUSE(#name, NULL);                                                        \
+        return NEXT(#name, Evas_Object * (*)(Evas_Object*))(parent);                \
     }
+/* NOLINTEND(bugprone-macro-parentheses) */
 MAKER(elm_box_add)
 MAKER(elm_label_add)
 MAKER(elm_progressbar_add)

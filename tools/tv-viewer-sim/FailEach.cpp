@@ -59,7 +59,9 @@ double RealSeconds() {
 double ChildrenSeconds() {
     rusage usage = {};
     getrusage(RUSAGE_CHILDREN, &usage);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -325,8 +327,8 @@ void Sweep::SweepPiece(const std::string& name, const Piece& piece) {
             return;
         }
         RunReport report = RunPiece(m_viewer, m_loud, piece, m_options.onlyCall, &reference);
-        m_out << where << ", call " << m_options.onlyCall << " failing: "
-              << (report.broken.empty() ? "came through" : "broke rules") << "\n";
+        m_out << where << ", call " << m_options.onlyCall
+              << " failing: " << (report.broken.empty() ? "came through" : "broke rules") << "\n";
         for (const std::string& rule : report.broken) m_out << "  " << rule << "\n";
         m_totals.faults += report.broken.empty() ? 0 : 1;
         return;
@@ -396,16 +398,14 @@ int Sweep::File(const std::string& name, const std::vector<Command>& commands) {
     m_out << name << ": " << pieces.size() << " pieces, " << (m_totals.injected - before.injected)
           << " failures injected, " << (m_totals.recovered - before.recovered) << " recoveries, "
           << (m_totals.kept - before.kept) << " kept by design, " << (m_totals.faults - before.faults) << " faults, "
-          << (m_totals.repeats - before.repeats) << " repeated paths left out ("
-          << std::fixed << std::setprecision(1) << seconds << " s, runs' processor time "
-          << ChildrenSeconds() - cpuBefore << " s)\n";
+          << (m_totals.repeats - before.repeats) << " repeated paths left out (" << std::fixed << std::setprecision(1)
+          << seconds << " s, runs' processor time " << ChildrenSeconds() - cpuBefore << " s)\n";
     return m_totals.faults == before.faults ? 0 : 1;
 }
 
 }  // namespace
 
-int FailEach(Viewer& viewer, const std::vector<std::string>& files, const FailEachOptions& options,
-             std::ostream& out) {
+int FailEach(Viewer& viewer, const std::vector<std::string>& files, const FailEachOptions& options, std::ostream& out) {
     // Every file is read before the sweep leaves the working folder.
     std::vector<std::pair<std::string, std::vector<Command>>> scenarios;
     for (const std::string& file : files) {

@@ -27,8 +27,7 @@ struct FailEachOptions {
 // Sweeps the scenario files and prints every broken rule and the totals.
 // Returns 0 when every run came through, 1 when one did not, 2 when a file
 // cannot be read or parsed.
-int FailEach(Viewer& viewer, const std::vector<std::string>& files, const FailEachOptions& options,
-             std::ostream& out);
+int FailEach(Viewer& viewer, const std::vector<std::string>& files, const FailEachOptions& options, std::ostream& out);
 
 }  // namespace tvsim
 

@@ -70,9 +70,7 @@ std::string FirstDifference(const std::vector<std::string>& have, const std::vec
            ", unfailed " + at(want);
 }
 
-bool StartsRow(const Piece& piece) {
-    return !piece.commands.empty() && piece.commands.front().verb == "outline-row";
-}
+bool StartsRow(const Piece& piece) { return !piece.commands.empty() && piece.commands.front().verb == "outline-row"; }
 
 // The piece's commands as one session; the journal it wrote. The second
 // session keeps the library loaded: what a failure left in it must show.
@@ -150,8 +148,7 @@ RunReport RunPiece(Viewer& viewer, Runner& runner, const Piece& piece, long fail
         else
             report.broken.push_back(FirstDifference(report.decisions, reference->decisions));
     }
-    if (vsim::OddKeyAnswerCount() != oddAnswers)
-        report.broken.push_back("a key handler answered other than 0 or 1");
+    if (vsim::OddKeyAnswerCount() != oddAnswers) report.broken.push_back("a key handler answered other than 0 or 1");
     // Whatever the gadget still holds once its library is gone is a leak.
     std::string unloadError;
     if (!viewer.Unload(&unloadError)) report.broken.push_back(unloadError);

@@ -24,13 +24,13 @@ struct Piece {
 std::vector<Piece> Pieces(const std::vector<Command>& commands);
 
 struct RunReport {
-    bool complete = false;                   // the run got to its end
-    std::vector<vsim::FallibleCall> calls;   // counted while its call failed
-    bool injected = false;                   // the chosen call came and failed
-    bool keptByDesign = false;               // its effect outlives the session on purpose
-    std::vector<std::string> broken;         // rules that did not hold
-    std::vector<std::string> decisions;      // of the second session
-    std::string failLog;                     // the first log line after the failure
+    bool complete = false;                  // the run got to its end
+    std::vector<vsim::FallibleCall> calls;  // counted while its call failed
+    bool injected = false;                  // the chosen call came and failed
+    bool keptByDesign = false;              // its effect outlives the session on purpose
+    std::vector<std::string> broken;        // rules that did not hold
+    std::vector<std::string> decisions;     // of the second session
+    std::string failLog;                    // the first log line after the failure
 };
 
 // Runs the piece with call number failAt failing (none when negative) and

@@ -17,10 +17,10 @@
 namespace tvsim {
 
 struct RunOptions {
-    bool quiet = false;     // print only failures and the summary
-    bool showLogs = false;  // print the gadget's log lines too
-    std::string baseDir;    // screenshots and relative paths resolve here
-    bool keepGoing = false; // run every command, whatever an expectation says
+    bool quiet = false;      // print only failures and the summary
+    bool showLogs = false;   // print the gadget's log lines too
+    std::string baseDir;     // screenshots and relative paths resolve here
+    bool keepGoing = false;  // run every command, whatever an expectation says
     // Time in which no timer of the gadget is due passes in one step: the
     // gadget cannot act then. The toolkit's own animations get fewer frames.
     bool skipIdleTime = false;
