@@ -111,7 +111,22 @@ public:
             m_outline = Outline();
             m_outline.name = words[1];
             m_outline.line = number;
+            m_outline.setup = m_everyOutline;
             m_open = true;
+            m_inEveryOutline = false;
+            return;
+        }
+        // The lines after "every outline", up to the next outline, start
+        // every outline after them: the set-up most tables share is written
+        // once.
+        if (words[0] == "every") {
+            if (m_open) Fail(number, "outline \"" + m_outline.name + "\" has no table before every outline");
+            if (words.size() != 2 || words[1] != "outline") {
+                Fail(number, "every takes one word: every outline");
+                return;
+            }
+            m_everyOutline.clear();
+            m_inEveryOutline = true;
             return;
         }
         Command command;
@@ -122,6 +137,8 @@ public:
         if (m_open) {
             command.outline = m_outline.name;
             m_outline.setup.push_back(command);
+        } else if (m_inEveryOutline) {
+            m_everyOutline.push_back(command);
         } else {
             m_commands.push_back(command);
         }
@@ -244,6 +261,8 @@ private:
     std::vector<Command> m_commands;
     Outline m_outline;
     bool m_open = false;
+    std::vector<Command> m_everyOutline;
+    bool m_inEveryOutline = false;
 };
 
 // A word $NAME stands for a text named before it, in the order the commands
