@@ -110,7 +110,8 @@ TEST(ScenarioTables, EveryOutlineStartsTheOutlinesAfterIt) {
     EXPECT_EQ(errors[0].line, 12);
     std::map<std::string, Words> rows;
     for (const tvsim::Command& command : commands)
-        if (command.row) rows[command.outline].push_back(command.verb + (command.args.empty() ? "" : " " + command.args.back()));
+        if (command.row)
+            rows[command.outline].push_back(command.verb + (command.args.empty() ? "" : " " + command.args.back()));
     EXPECT_EQ(rows["a"], (Words{"outline-row a", "sports-recording", "lifecycle create", "advance 1s", "key Left"}));
     EXPECT_EQ(rows["b"], (Words{"outline-row b", "key Left"}));
 }
