@@ -35,6 +35,7 @@
 #include "FailRun.h"
 #include "Runner.h"
 #include "Scenario.h"
+#include "bookmark_writer.h"
 
 // Present when a leak checker runs in the process.
 // NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's name
@@ -193,6 +194,8 @@ bool Sweep::Prepare(std::string* error) {
         ecore_evas_manual_render_set(canvas, EINA_TRUE);
         ecore_evas_manual_render(canvas);
     }
+    // Every run stores bookmarks: their pictures are encoded once, here.
+    vsim::EncodeDefaultThumbnails();
     std::error_code ec;
     fs::path start = fs::current_path(ec);
     m_root = fs::temp_directory_path(ec) / ("vantro-fail-each." + std::to_string(getpid()));
