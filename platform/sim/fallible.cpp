@@ -92,8 +92,7 @@ std::atomic_flag g_heldLock = ATOMIC_FLAG_INIT;  // frees come from any thread
 
 struct HeldGuard {
     HeldGuard() {
-        while (g_heldLock.test_and_set(std::memory_order_acquire)) {
-        }
+        while (g_heldLock.test_and_set(std::memory_order_acquire)) {}
     }
     ~HeldGuard() { g_heldLock.clear(std::memory_order_release); }
     HeldGuard(const HeldGuard&) = delete;
@@ -184,7 +183,15 @@ const std::vector<FallibleCall>& CountedCalls() { return TheState().calls; }
 
 bool InjectedFailure() { return TheState().failed; }
 
-void HoldCounting(bool hold) { TheState().held = hold; }
+void HoldCounting(bool hold) {
+    TheState().held = hold;
+    // Opened afresh, the library may lie over part of where it was: its
+    // range is read again, or calls from there would get wrong offsets.
+    if (hold) return;
+    Range range;
+    dl_iterate_phdr(FindGadget, &range);
+    g_gadget = range;
+}
 
 bool HoldingTracked() { return g_holding.load(); }
 
