@@ -116,8 +116,8 @@ struct Child {
     bool retried = false;
 };
 
-// A run forked while a toolkit thread of the viewer held one of its spin
-// locks can spin on it for ever: a hung run is run once more before it counts.
+// A run forked while a thread of the viewer held one of its locks can wait
+// on it for ever: a hung run is run once more before it counts.
 bool Hung(int status) { return WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM; }
 
 // Per called function: where from, how often failed, what was logged next.
@@ -231,14 +231,17 @@ Child Sweep::Start(const Piece& piece, long failAt, const RunReport* reference) 
     // whose lock a thread of the viewer may have held at the fork. The child
     // has none of the viewer's threads and needs none, since it never renders.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Timed from the start: a lock a thread of the viewer held at the fork
+    // (the allocator's, say) stays taken, and the first call that needs it
+    // waits for ever.
+    signal(SIGALRM, SIG_DFL);
+    alarm(kRunSeconds);
     UnsharePollingSets();
     std::error_code ec;
     fs::copy(m_home, child.dir, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
     if (ec || chdir(child.dir.c_str()) != 0) _exit(3);
     int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (err >= 0) dup2(err, STDERR_FILENO);
-    signal(SIGALRM, SIG_DFL);
-    alarm(kRunSeconds);
     RunReport report = RunPiece(m_viewer, m_quiet, piece, failAt, reference);
     const bool written = WriteReport("report", report);
     if (__gcov_dump) __gcov_dump();
