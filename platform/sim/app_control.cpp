@@ -63,6 +63,7 @@ int app_control_create(app_control_h* app_control) {
     int ret = vsim::CallResult("app_control_create", APP_CONTROL_ERROR_NONE);
     if (ret != APP_CONTROL_ERROR_NONE) return ret;
     *app_control = new app_control_s;
+    vsim::Held(*app_control, "app_control_create", __builtin_return_address(0));
     return APP_CONTROL_ERROR_NONE;
 }
 
@@ -89,6 +90,7 @@ int app_control_get_extra_data(app_control_h app_control, const char* key, char*
     for (const auto& extra : app_control->extras) {
         if (extra.first == key) {
             *value = strdup(extra.second.c_str());
+            vsim::Held(*value, "app_control_get_extra_data", __builtin_return_address(0));
             return *value ? APP_CONTROL_ERROR_NONE : APP_CONTROL_ERROR_OUT_OF_MEMORY;
         }
     }
@@ -116,7 +118,9 @@ bundle* bundle_create(void) {
     VSIM_FALLIBLE("bundle_create", nullptr);
     vsim::RecordCall("bundle_create");
     if (vsim::CallResult("bundle_create", 0) != 0) return nullptr;
-    return new bundle_s;
+    bundle* b = new bundle_s;
+    vsim::Held(b, "bundle_create", __builtin_return_address(0));
+    return b;
 }
 
 int bundle_add(bundle* b, const char* key, const char* value) {

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <utility>
 
 namespace vsim {
 
@@ -192,7 +194,19 @@ std::vector<unsigned char> EncodeThumbnail(int width, int height, uint32_t rgb, 
 std::vector<unsigned char> DefaultThumbnail(bool isAuto, int index) {
     std::size_t n = sizeof(kPalette) / sizeof(kPalette[0]);
     std::size_t at = index < 0 ? 0 : static_cast<std::size_t>(index) % n;
-    return EncodeThumbnail(kThumbWidth, kThumbHeight, kPalette[at], isAuto);
+    // Encoding is most of a bookmark's cost, and its bytes depend on nothing
+    // but the colour and the kind: each is encoded once per process.
+    static auto* encoded = new std::map<std::pair<bool, std::size_t>, std::vector<unsigned char>>;
+    std::vector<unsigned char>& known = (*encoded)[{isAuto, at}];
+    if (known.empty()) known = EncodeThumbnail(kThumbWidth, kThumbHeight, kPalette[at], isAuto);
+    return known;
+}
+
+void EncodeDefaultThumbnails() {
+    for (int index = 0; index < static_cast<int>(sizeof(kPalette) / sizeof(kPalette[0])); ++index) {
+        DefaultThumbnail(false, index);
+        DefaultThumbnail(true, index);
+    }
 }
 
 bool ParseBookmarkWord(const std::string& word, BookmarkEntry* entry, std::string* error) {

@@ -47,6 +47,8 @@ std::vector<unsigned char> EncodeThumbnail(int width, int height, uint32_t rgb, 
 // automatic highlights, PNG for manual ones, its colour chosen from the
 // bookmark's place in the file so neighbours look different.
 std::vector<unsigned char> DefaultThumbnail(bool isAuto, int index);
+// Every default thumbnail encoded now, so that processes forked next need not.
+void EncodeDefaultThumbnails();
 
 // One word of the scenario verb `bookmarks`: "auto:TIME" or "manual:TIME",
 // optionally followed by ":EXTRA". False with a reason for anything else.

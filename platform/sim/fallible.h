@@ -40,6 +40,21 @@ void HoldCounting(bool hold);
 // call is to fail. A failure is journaled as a note.
 bool FailNow(const char* name, const void* caller);
 
+// The memory the gadget holds. From StartCounting until EndHolding, every
+// block the gadget allocates itself and every object or string the platform
+// hands it to free or destroy is noted with the call that made it; a free
+// anywhere in the process crosses it out again, since the toolkit frees
+// strings the gadget hands it, and the gadget frees the platform's. What is
+// left once the library is unloaded is a leak, found without searching the
+// whole process. Frees are seen through the memory checker's free hook: with
+// no memory checker in the process nothing is noted.
+bool HoldingTracked();
+// Notes p, made by the named call from caller, as the gadget's to free.
+void Held(const void* p, const char* name, const void* caller);
+// Stops noting: the blocks still held (each by its call's name and offset),
+// and whether more were held than could be noted.
+std::vector<FallibleCall> EndHolding(bool* overflow);
+
 }  // namespace vsim
 
 // For the viewer's C interposers (toolkit, timers, memory).

@@ -2,8 +2,9 @@
 //
 // Built over this platform, the gadget library is linked with its references
 // to malloc, calloc and the non-throwing new wrapped (--wrap): they land here
-// and only then in the allocator. Nothing else in the process is affected,
-// and a gadget built for the TV links the allocator directly.
+// and only then in the allocator, and what they return is noted as held by
+// the gadget until it is freed. Nothing else in the process is affected, and
+// a gadget built for the TV links the allocator directly.
 #include <cerrno>
 #include <cstdlib>
 #include <new>
@@ -27,7 +28,9 @@ __attribute__((visibility("default"))) void* __wrap_malloc(std::size_t size) {
         errno = ENOMEM;
         return nullptr;
     }
-    return std::malloc(size);
+    void* p = std::malloc(size);
+    vsim::Held(p, "malloc", __builtin_return_address(0));
+    return p;
 }
 
 // NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name --wrap gives
@@ -36,17 +39,23 @@ __attribute__((visibility("default"))) void* __wrap_calloc(std::size_t count, st
         errno = ENOMEM;
         return nullptr;
     }
-    return std::calloc(count, size);
+    void* p = std::calloc(count, size);
+    vsim::Held(p, "calloc", __builtin_return_address(0));
+    return p;
 }
 
 __attribute__((visibility("default"))) void* VSIM_NEW_NOTHROW(std::size_t size, const std::nothrow_t& tag) {
     if (vsim::FailNow("new (nothrow)", __builtin_return_address(0))) return nullptr;
-    return ::operator new(size, tag);
+    void* p = ::operator new(size, tag);
+    vsim::Held(p, "new (nothrow)", __builtin_return_address(0));
+    return p;
 }
 
 __attribute__((visibility("default"))) void* VSIM_NEW_ARRAY_NOTHROW(std::size_t size, const std::nothrow_t& tag) {
     if (vsim::FailNow("new[] (nothrow)", __builtin_return_address(0))) return nullptr;
-    return ::operator new[](size, tag);
+    void* p = ::operator new[](size, tag);
+    vsim::Held(p, "new[] (nothrow)", __builtin_return_address(0));
+    return p;
 }
 
 }  // extern "C"

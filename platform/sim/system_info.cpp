@@ -56,7 +56,10 @@ int system_info_get_value_string(system_info_key_e key, char** value) {
     // Only a successful call hands out a string, so a caller that frees on
     // success only never leaks.
     std::string text;
-    if (ret == 0 && value && vsim::FactString(fact, 0, &text)) *value = strdup(text.c_str());
+    if (ret == 0 && value && vsim::FactString(fact, 0, &text)) {
+        *value = strdup(text.c_str());
+        vsim::Held(*value, "system_info_get_value_string", __builtin_return_address(0));
+    }
     return ret;
 }
 

@@ -35,6 +35,7 @@
 #include "FailRun.h"
 #include "Runner.h"
 #include "Scenario.h"
+#include "bookmark_writer.h"
 
 // Present when a leak checker runs in the process.
 // NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's name
@@ -101,8 +102,10 @@ void UnsharePollingSets() {
     }
 }
 
-// Real time one run may take before it counts as hung.
-const unsigned kRunSeconds = 30;
+// Real time one run may take before it counts as hung: runs take well under
+// a second of processor time, and a hung run spins, taking a processor from
+// the others until it is stopped.
+const unsigned kRunSeconds = 10;
 // Lines of a failed run's error output shown.
 const std::size_t kErrorLines = 40;
 
@@ -113,8 +116,8 @@ struct Child {
     bool retried = false;
 };
 
-// A run forked while a toolkit thread of the viewer held one of its spin
-// locks can spin on it for ever: a hung run is run once more before it counts.
+// A run forked while a thread of the viewer held one of its locks can wait
+// on it for ever: a hung run is run once more before it counts.
 bool Hung(int status) { return WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM; }
 
 // Per called function: where from, how often failed, what was logged next.
@@ -193,6 +196,8 @@ bool Sweep::Prepare(std::string* error) {
         ecore_evas_manual_render_set(canvas, EINA_TRUE);
         ecore_evas_manual_render(canvas);
     }
+    // Every run stores bookmarks: their pictures are encoded once, here.
+    vsim::EncodeDefaultThumbnails();
     std::error_code ec;
     fs::path start = fs::current_path(ec);
     m_root = fs::temp_directory_path(ec) / ("vantro-fail-each." + std::to_string(getpid()));
@@ -226,14 +231,17 @@ Child Sweep::Start(const Piece& piece, long failAt, const RunReport* reference) 
     // whose lock a thread of the viewer may have held at the fork. The child
     // has none of the viewer's threads and needs none, since it never renders.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Timed from the start: a lock a thread of the viewer held at the fork
+    // (the allocator's, say) stays taken, and the first call that needs it
+    // waits for ever.
+    signal(SIGALRM, SIG_DFL);
+    alarm(kRunSeconds);
     UnsharePollingSets();
     std::error_code ec;
     fs::copy(m_home, child.dir, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
     if (ec || chdir(child.dir.c_str()) != 0) _exit(3);
     int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (err >= 0) dup2(err, STDERR_FILENO);
-    signal(SIGALRM, SIG_DFL);
-    alarm(kRunSeconds);
     RunReport report = RunPiece(m_viewer, m_quiet, piece, failAt, reference);
     const bool written = WriteReport("report", report);
     if (__gcov_dump) __gcov_dump();

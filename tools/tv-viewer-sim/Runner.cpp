@@ -35,9 +35,12 @@ bool Runner::Restart(bool reload, std::string* failure) {
 }
 
 void Runner::PrintNew() {
+    if (m_context.options.quiet) {  // nothing to print, nothing to copy
+        m_printed = vsim::JournalSize();
+        return;
+    }
     std::vector<vsim::Entry> entries = vsim::JournalSince(m_printed);
     m_printed += entries.size();
-    if (m_context.options.quiet) return;
     for (const auto& e : entries) {
         if (e.kind == "call") continue;
         if (e.kind == "log" && !m_context.options.showLogs) continue;
