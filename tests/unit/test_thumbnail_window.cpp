@@ -30,6 +30,8 @@ TEST(WindowBaseTest, RecordsWhatItsHooksAnswer) {
     plain.Create(parent);
     EXPECT_TRUE(plain.FlagCreate());
     EXPECT_TRUE(plain.Show());
+    plain.Hide();
+    EXPECT_TRUE(plain.FlagCreate());  // hidden is still made
     plain.Destroy();
     EXPECT_FALSE(plain.FlagCreate());
     EXPECT_EQ(plain.GetParentObject(), nullptr);
@@ -93,6 +95,23 @@ TEST_F(ThumbnailWndTest, KeysAtTheFocusedLayoutAreHeldAndOnlyLogged) {
     EXPECT_TRUE(down.event_flags & EVAS_EVENT_FLAG_ON_HOLD);
     EXPECT_TRUE(vtest::Logged("here key name is [XF86Green]"));
     EXPECT_TRUE(vtest::Logged("press B key"));
+}
+
+// Hiding takes the layout and the progress timer down but leaves the
+// window made; the debug aids only write the geometry.
+TEST_F(ThumbnailWndTest, HideTakesItsObjectsDownAndDebugAidsOnlyLog) {
+    Evas_Object* layout = wnd.m_pWindowLayout;
+    evas_object_move(layout, 3, 4);
+    evas_object_resize(layout, 50, 60);
+    wnd.PrintFocusItemCoordinate(layout);
+    wnd.PrintFocusItemCoordinate(nullptr);
+    EXPECT_TRUE(vtest::Logged("focus item x = 3, y = 4, w = 50, h = 60"));
+    EXPECT_TRUE(vtest::Logged("NULL == m_pFocusItem"));
+    ASSERT_NE(wnd.m_pUpdateProgressAlarm, nullptr);
+    wnd.Hide();
+    EXPECT_EQ(wnd.m_pWindowLayout, nullptr);
+    EXPECT_EQ(wnd.m_pUpdateProgressAlarm, nullptr);
+    EXPECT_TRUE(wnd.FlagCreate());
 }
 
 }  // namespace

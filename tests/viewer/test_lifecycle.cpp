@@ -1,8 +1,13 @@
 // Create/destroy cycles of the real library leave nothing behind.
 #include <dlfcn.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "TimerJournal.h"
 #include "ViewerFixture.h"
+#include "dlog.h"
 #include "ug_module.h"
 
 namespace {
@@ -64,6 +69,15 @@ TEST(ModuleEntryTest, NullTablesAreRefusedOrIgnored) {
     EXPECT_EQ(ops.create(nullptr, UG_MODE_FULLVIEW, nullptr, ops.priv), nullptr);
     EXPECT_EQ(vsim::PvrCallbackCount(), 0u);
     ops.message(nullptr, nullptr, nullptr, ops.priv);
+    // A framework event is only logged; a null handle also as a data error.
+    size_t mark = vsim::JournalSize();
+    ops.event(nullptr, UG_EVENT_LOW_MEMORY, nullptr, ops.priv);
+    std::vector<std::pair<std::string, int>> lines;
+    for (const vsim::Entry& e : vsim::JournalSince(mark))
+        if (e.kind == "log") lines.emplace_back(vsim::LogMessage(e), e.logId * 100 + e.priority);
+    EXPECT_EQ(lines,
+              (std::vector<std::pair<std::string, int>>{{" Enter OnEvent function ", LOG_ID_MAIN * 100 + DLOG_INFO},
+                                                        {"UG data error!", LOG_ID_SYSTEM * 100 + DLOG_WARN}}));
     ops.destroy(reinterpret_cast<ui_gadget_h>(&ops), nullptr, nullptr);
     EXPECT_EQ(vsim::KeyHandlerCount(), 0u);
     exit(&ops);
