@@ -8,6 +8,7 @@
 
 #include "BookmarkThumbnailWnd.h"
 #include "TestSupport.h"
+#include "VirtualClock.h"
 
 namespace {
 
@@ -108,9 +109,12 @@ TEST_F(ThumbnailWndTest, HideTakesItsObjectsDownAndDebugAidsOnlyLog) {
     EXPECT_TRUE(vtest::Logged("focus item x = 3, y = 4, w = 50, h = 60"));
     EXPECT_TRUE(vtest::Logged("NULL == m_pFocusItem"));
     ASSERT_NE(wnd.m_pUpdateProgressAlarm, nullptr);
+    const int steps = wnd.m_nProgressCount;
     wnd.Hide();
     EXPECT_EQ(wnd.m_pWindowLayout, nullptr);
     EXPECT_EQ(wnd.m_pUpdateProgressAlarm, nullptr);
+    vclock::AdvanceAndRun(3 * 1000 * 1000, 100 * 1000);  // the bar's timer is gone, not just forgotten
+    EXPECT_EQ(wnd.m_nProgressCount, steps);
     EXPECT_TRUE(wnd.FlagCreate());
 }
 
