@@ -37,9 +37,6 @@
 #include "Scenario.h"
 #include "bookmark_writer.h"
 
-// Present when a leak checker runs in the process.
-// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's name
-extern "C" int __lsan_do_recoverable_leak_check() __attribute__((weak));
 // Present in a coverage build: a run ends with _exit, which writes no counts.
 // NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's name
 extern "C" void __gcov_dump() __attribute__((weak));

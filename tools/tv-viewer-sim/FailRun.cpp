@@ -8,10 +8,6 @@
 #include "TimerJournal.h"
 #include "sim_world.h"
 
-// Present when a leak checker runs in the process.
-// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's name
-extern "C" int __lsan_do_recoverable_leak_check() __attribute__((weak));
-
 namespace tvsim {
 namespace {
 

@@ -12,6 +12,10 @@
 #include "Viewer.h"
 #include "fallible.h"
 
+// Present when a leak checker runs in the process.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's name
+extern "C" int __lsan_do_recoverable_leak_check() __attribute__((weak));
+
 namespace tvsim {
 
 // A piece of a scenario that starts from a known state: the plain lines
