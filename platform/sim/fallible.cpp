@@ -46,6 +46,13 @@ int FindGadget(dl_phdr_info* info, std::size_t, void* data) {
     return 1;
 }
 
+// Where the gadget's library lies now; empty when it is not loaded.
+Range LoadedGadget() {
+    Range range;
+    dl_iterate_phdr(FindGadget, &range);
+    return range;
+}
+
 // Read by every allocation in the process, from any thread; written only by
 // the viewer's thread between runs.
 std::atomic<bool> g_counting{false};
@@ -69,9 +76,7 @@ bool InGadget(std::uintptr_t address) {
     if (address >= g_gadget.begin && address < g_gadget.end) return true;
     Dl_info info;
     if (!dladdr(reinterpret_cast<void*>(address), &info) || !IsGadget(info.dli_fname)) return false;
-    Range range;
-    dl_iterate_phdr(FindGadget, &range);
-    g_gadget = range;
+    g_gadget = LoadedGadget();
     return address >= g_gadget.begin && address < g_gadget.end;
 }
 
@@ -164,8 +169,7 @@ void StartHolding() {
 }  // namespace
 
 bool StartCounting(long failAt) {
-    Range range;
-    dl_iterate_phdr(FindGadget, &range);
+    Range range = LoadedGadget();
     if (range.begin == range.end) return false;
     g_gadget = range;
     State& s = TheState();
@@ -187,10 +191,7 @@ void HoldCounting(bool hold) {
     TheState().held = hold;
     // Opened afresh, the library may lie over part of where it was: its
     // range is read again, or calls from there would get wrong offsets.
-    if (hold) return;
-    Range range;
-    dl_iterate_phdr(FindGadget, &range);
-    g_gadget = range;
+    if (!hold) g_gadget = LoadedGadget();
 }
 
 bool HoldingTracked() { return g_holding.load(); }
