@@ -72,6 +72,7 @@ void SetError(std::string* error, const std::string& text) {
 
 // Colours that stay apart on screen: one per place in the file, cycling.
 const uint32_t kPalette[] = {0x1f6fb2, 0xc0392b, 0x27ae60, 0xf39c12, 0x8e44ad, 0x16a085, 0xd35400, 0x2c3e50};
+const std::size_t kPaletteSize = sizeof(kPalette) / sizeof(kPalette[0]);
 
 }  // namespace
 
@@ -192,8 +193,7 @@ std::vector<unsigned char> EncodeThumbnail(int width, int height, uint32_t rgb, 
 }
 
 std::vector<unsigned char> DefaultThumbnail(bool isAuto, int index) {
-    std::size_t n = sizeof(kPalette) / sizeof(kPalette[0]);
-    std::size_t at = index < 0 ? 0 : static_cast<std::size_t>(index) % n;
+    std::size_t at = index < 0 ? 0 : static_cast<std::size_t>(index) % kPaletteSize;
     // Encoding is most of a bookmark's cost, and its bytes depend on nothing
     // but the colour and the kind: each is encoded once per process.
     static auto* encoded = new std::map<std::pair<bool, std::size_t>, std::vector<unsigned char>>;
@@ -203,7 +203,7 @@ std::vector<unsigned char> DefaultThumbnail(bool isAuto, int index) {
 }
 
 void EncodeDefaultThumbnails() {
-    for (int index = 0; index < static_cast<int>(sizeof(kPalette) / sizeof(kPalette[0])); ++index) {
+    for (int index = 0; index < static_cast<int>(kPaletteSize); ++index) {
         DefaultThumbnail(false, index);
         DefaultThumbnail(true, index);
     }
