@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The full check, about 30 minutes on 2 cores: the CTest suite in an ASan+UBSan
+# The full check, about 25 minutes on 2 cores: the CTest suite in an ASan+UBSan
 # build and there the sweep that fails each fallible call of the gadget in
 # turn, the static checks, the fuzz targets (clang, 30 s each), the channel
 # manager's lock under ThreadSanitizer, then in the normal build the exit soak,
