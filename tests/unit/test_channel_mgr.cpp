@@ -16,7 +16,6 @@
 
 namespace {
 
-using vtest::ArgsOf;
 using vtest::Calls;
 using vtest::Lines;
 using Strings = std::vector<std::string>;
