@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,7 +31,8 @@ std::vector<std::string> ArgsOf(const std::string& call);
 // The journaled calls as "name args", or the bare name when they had none.
 std::vector<std::string> Calls();
 // The log lines, each message behind the log and priority it went to: "S "
-// system warning, "M " main warning, "I " main information, "? " any other.
+// system warning, "M " main warning, "I " main information, "? " any other
+// or a line without the gadget's tag.
 std::vector<std::string> Lines();
 using Facts = std::vector<std::pair<std::string, vsim::Values>>;
 void SetFacts(const Facts& facts);
@@ -42,20 +41,6 @@ class SimTest : public ::testing::Test {
 protected:
     void SetUp() override;
 };
-
-// Layout of a bookmark file's header, as the PVR service writes it: the
-// count, then tables of 150 entries each.
-namespace bmk {
-const int kHeader = 3160;
-const int kCount = 4;
-const int kIsAuto = 608;  // one byte each
-const int kTime = 760;
-const int kExtra = 1360;
-const int kAux = 1960;
-const int kSize = 2560;
-}  // namespace bmk
-// Writes a little-endian 32-bit value, growing the bytes when they end before it.
-void Put32(std::vector<unsigned char>& bytes, std::size_t at, int32_t value);
 
 // The gadget never destroys the channel manager; these tests drop it before
 // and after each test, so that a failed initialisation cannot leak in.
