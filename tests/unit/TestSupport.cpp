@@ -27,7 +27,8 @@ bool Logged(const std::string& message) { return CountLogged(message) > 0; }
 
 bool LoggedAt(const std::string& message, int logId, int priority) {
     for (const vsim::Entry& e : vsim::Journal())
-        if (e.kind == "log" && e.logId == logId && e.priority == priority && vsim::LogMessage(e) == message)
+        if (e.kind == "log" && e.name == "PVR_UIG_SPT" && e.logId == logId && e.priority == priority &&
+            vsim::LogMessage(e) == message)
             return true;
     return false;
 }
@@ -60,12 +61,6 @@ std::vector<std::string> ArgsOf(const std::string& call) {
     return args;
 }
 
-std::vector<std::string> CallNames() {
-    std::vector<std::string> names;
-    for (const vsim::Entry& e : EntriesOf("call")) names.push_back(e.name);
-    return names;
-}
-
 std::vector<std::string> Calls() {
     std::vector<std::string> calls;
     for (const vsim::Entry& e : EntriesOf("call")) calls.push_back(e.text.empty() ? e.name : e.name + " " + e.text);
@@ -75,38 +70,24 @@ std::vector<std::string> Calls() {
 std::vector<std::string> Lines() {
     std::vector<std::string> lines;
     for (const vsim::Entry& e : EntriesOf("log")) {
-        const char* tag = e.logId == LOG_ID_SYSTEM && e.priority == DLOG_WARN ? "S "
-                          : e.logId != LOG_ID_MAIN                            ? "? "
-                          : e.priority == DLOG_WARN                           ? "M "
-                          : e.priority == DLOG_INFO                           ? "I "
-                                                                              : "? ";
+        const char* tag = e.name != "PVR_UIG_SPT"                               ? "? "
+                          : e.logId == LOG_ID_SYSTEM && e.priority == DLOG_WARN ? "S "
+                          : e.logId != LOG_ID_MAIN                              ? "? "
+                          : e.priority == DLOG_WARN                             ? "M "
+                          : e.priority == DLOG_INFO                             ? "I "
+                                                                                : "? ";
         lines.push_back(tag + vsim::LogMessage(e));
     }
     return lines;
-}
-
-void SetCall(const std::string& fact, const vsim::Values& values, int ret) {
-    vsim::SetFact(fact, values);
-    vsim::SetFact(fact + ".ret", {std::to_string(ret)});
 }
 
 void SetFacts(const Facts& facts) {
     for (const auto& f : facts) vsim::SetFact(f.first, f.second);
 }
 
-std::string FirstOr(const vsim::Values& values, const std::string& none) { return values.empty() ? none : values[0]; }
-
 void SimTest::SetUp() {
     vsim::ResetWorld();
     vsim::SetWindow(Window());
-}
-
-void SetSource(int type) { vsim::SetFact("ISourceControl::GetCurrentSourceInfo", {std::to_string(type)}); }
-
-void Put32(std::vector<unsigned char>& bytes, std::size_t at, int32_t value) {
-    if (bytes.size() < at + 4) bytes.resize(at + 4, 0);
-    uint32_t v = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
 void FreshChannelMgrTest::SetUp() {

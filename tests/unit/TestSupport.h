@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,48 +20,27 @@ Evas_Object* Window();
 // Messages of the log lines since the journal was last cleared.
 std::vector<std::string> LogMessages();
 bool Logged(const std::string& message);
-// A line with exactly this message on this log at this priority.
+// A gadget line (its tag, which the TV's log filter goes by) with exactly
+// this message on this log at this priority.
 bool LoggedAt(const std::string& message, int logId, int priority);
 int CountLogged(const std::string& message);
 std::vector<vsim::Entry> EntriesOf(const std::string& kind);
 int CallCount(const std::string& name);
 // Arguments of every journaled call of this name, in order.
 std::vector<std::string> ArgsOf(const std::string& call);
-// Names of the journaled calls, in order.
-std::vector<std::string> CallNames();
 // The journaled calls as "name args", or the bare name when they had none.
 std::vector<std::string> Calls();
 // The log lines, each message behind the log and priority it went to: "S "
-// system warning, "M " main warning, "I " main information, "? " any other.
+// system warning, "M " main warning, "I " main information, "? " any other
+// or a line without the gadget's tag.
 std::vector<std::string> Lines();
-// Sets a call's out values and its own result.
-void SetCall(const std::string& fact, const vsim::Values& values, int ret);
 using Facts = std::vector<std::pair<std::string, vsim::Values>>;
 void SetFacts(const Facts& facts);
-// The first value, or "-" when there is none (for naming table rows).
-std::string FirstOr(const vsim::Values& values, const std::string& none = "-");
 
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override;
 };
-
-// The current input source, as every source control reports it.
-void SetSource(int type);
-
-// Layout of a bookmark file's header, as the PVR service writes it: the
-// count, then tables of 150 entries each.
-namespace bmk {
-const int kHeader = 3160;
-const int kCount = 4;
-const int kIsAuto = 608;  // one byte each
-const int kTime = 760;
-const int kExtra = 1360;
-const int kAux = 1960;
-const int kSize = 2560;
-}  // namespace bmk
-// Writes a little-endian 32-bit value, growing the bytes when they end before it.
-void Put32(std::vector<unsigned char>& bytes, std::size_t at, int32_t value);
 
 // The gadget never destroys the channel manager; these tests drop it before
 // and after each test, so that a failed initialisation cannot leak in.

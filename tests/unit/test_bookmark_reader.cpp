@@ -1,12 +1,10 @@
 // Bookmark files laid out byte by byte here, independently of the code under
-// test: the latest-bookmark reader, the file wrapper under it, and the
-// simulated service's writer, whose files that reader takes back.
+// test: the latest-bookmark reader and the file wrapper under it.
 // The PVR service keeps writing a recording's bookmark file while the gadget
 // reads it, so this binary also stands in for read(2): a row may truncate,
 // rewrite, replace or remove the file right before the reader's header read or
 // its image read. Opens go through a spy, which tells the stand-in which
 // descriptor is the reader's.
-#include <Evas.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -28,19 +26,27 @@
 #include "SportsUtil.h"
 #include "TestSupport.h"
 #include "bookmark_writer.h"
-#include "svc_pvr.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 using Sizes = std::vector<int32_t>;
-using namespace vtest::bmk;
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 const bool kSanitized = true;  // shadow memory for every allocation: no huge claims, no resident sizes
 #else
 const bool kSanitized = false;
 #endif
+
+// The header as the PVR service writes it: the count, then tables of 150
+// entries each (the automatic flags one byte each, the aux table unread).
+const int kHeader = 3160, kCount = 4, kIsAuto = 608, kTime = 760, kExtra = 1360, kSize = 2560;
+
+// Little-endian, growing the bytes when they end before it.
+void Put32(Bytes& bytes, std::size_t at, int32_t value) {
+    if (bytes.size() < at + 4) bytes.resize(at + 4, 0);
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(static_cast<uint32_t>(value) >> (8 * i));
+}
 
 // Slot i of a file made with this seed: values of its own, so a value taken
 // from the wrong slot, the wrong table or another file shows.
@@ -58,12 +64,12 @@ Bytes File(int32_t count, const Sizes& sizes, unsigned seed = 0, int64_t length 
     if (length < 0) length = total;
     Bytes b(static_cast<std::size_t>(std::max<int64_t>(length, kHeader)));
     for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<unsigned char>((i * 7 + seed) % 251 + 1);
-    vtest::Put32(b, kCount, count);
+    Put32(b, kCount, count);
     for (int i = 0; i < 150; ++i) {
         b[kIsAuto + i] = std::get<0>(Slot(seed, i));
-        vtest::Put32(b, kTime + 4 * i, static_cast<int32_t>(std::get<1>(Slot(seed, i))));
-        vtest::Put32(b, kExtra + 4 * i, static_cast<int32_t>(std::get<2>(Slot(seed, i))));
-        vtest::Put32(b, kSize + 4 * i, i < static_cast<int>(sizes.size()) ? sizes[i] : 0);
+        Put32(b, kTime + 4 * i, static_cast<int32_t>(std::get<1>(Slot(seed, i))));
+        Put32(b, kExtra + 4 * i, static_cast<int32_t>(std::get<2>(Slot(seed, i))));
+        Put32(b, kSize + 4 * i, i < static_cast<int>(sizes.size()) ? sizes[i] : 0);
     }
     b.resize(static_cast<std::size_t>(length));
     return b;
@@ -172,12 +178,9 @@ protected:
     }
     // The two path lines at info, then this warning (none when null).
     void ExpectLines(const std::string& uri, const std::string& bmk, const char* line) {
-        std::vector<std::string> lines = {"FilePath:" + Path(uri), "szBmkFileName:" + Path(bmk)};
-        if (line) lines.push_back(line);
-        EXPECT_EQ(vtest::LogMessages(), lines);
-        EXPECT_TRUE(vtest::LoggedAt(lines[0], LOG_ID_MAIN, DLOG_INFO) &&
-                    vtest::LoggedAt(lines[1], LOG_ID_MAIN, DLOG_INFO));
-        EXPECT_TRUE(!line || vtest::LoggedAt(line, LOG_ID_MAIN, DLOG_WARN));
+        std::vector<std::string> lines = {"I FilePath:" + Path(uri), "I szBmkFileName:" + Path(bmk)};
+        if (line) lines.push_back(std::string("M ") + line);
+        EXPECT_EQ(vtest::Lines(), lines);
     }
     void ExpectRefused(const std::string& uri, const std::string& bmk, const char* line) {
         EXPECT_FALSE(Read(uri));
@@ -483,94 +486,6 @@ TEST_F(BMKFileTest, SetModeMapsModesToOwnerBitsAndRefusesOthers) {
         EXPECT_EQ(st.st_mode & 07777, static_cast<mode_t>(row[1]));
     }
     EXPECT_FALSE(CBMKFile::SetMode(&missing[0], 2));
-}
-
-// ---- the simulated service's bookmark files ----------------------------------------
-// The `bookmarks` verb of scenarios and accepted set-bookmark requests write
-// files with thumbnails that Evas can decode.
-
-class BookmarkWriterTest : public BookmarkReaderTest {
-protected:
-    using Entries = std::vector<std::tuple<bool, int, int>>;
-    // Flag, time and extra of each entry as the simulation reads the file back (kept in back_).
-    Entries ReadBack(const std::string& name) {
-        Entries out;
-        EXPECT_TRUE(vsim::ReadBmk(Path(name), &back_));
-        for (const vsim::BookmarkEntry& e : back_) out.emplace_back(e.isAuto, e.time, e.extra);
-        return out;
-    }
-    // The latest bookmark as the gadget reads it, its image kept in image_.
-    std::tuple<bool, long, long> Latest(const std::string& uri) {
-        EXPECT_TRUE(Read(uri));
-        image_ = Bytes(rec_.pImageBuffer, rec_.pImageBuffer + std::max(rec_.iImageSize, 0));
-        return {rec_.bIsAuto, rec_.lHighlightTime, rec_.lBookmarkExtra};
-    }
-    // Automatic highlights carry JPEG thumbnails, manual ones PNG, that Evas
-    // decodes for the pop-up as 320x180.
-    static void ExpectThumbnail(const Bytes& bytes, bool isAuto) {
-        ASSERT_GT(bytes.size(), 2u);
-        EXPECT_EQ(bytes[0] << 8 | bytes[1], isAuto ? 0xffd8 : 0x8950);
-        Evas_Object* image = evas_object_image_add(evas_object_evas_get(vtest::Window()));
-        evas_object_image_memfile_set(image, const_cast<unsigned char*>(bytes.data()), static_cast<int>(bytes.size()),
-                                      const_cast<char*>(isAuto ? "jpg" : "png"), nullptr);
-        int w = 0, h = 0;
-        evas_object_image_size_get(image, &w, &h);
-        EXPECT_EQ(evas_object_image_load_error_get(image), EVAS_LOAD_ERROR_NONE);
-        EXPECT_EQ(std::make_pair(w, h), std::make_pair(320, 180));
-        evas_object_del(image);
-    }
-    std::vector<vsim::BookmarkEntry> back_;
-    Bytes image_;
-};
-
-TEST_F(BookmarkWriterTest, ScenarioWordsMakeAFileTheReaderTakesBack) {
-    std::string error;
-    ASSERT_TRUE(vsim::WriteBookmarkFile(Path("m.bmk"), {"auto:120", "manual:300:-9", "auto:415"}, &error)) << error;
-    EXPECT_EQ(ReadBack("m.bmk"), (Entries{{true, 120, 0}, {false, 300, -9}, {true, 415, 0}}));
-    for (const vsim::BookmarkEntry& e : back_) ExpectThumbnail(e.image, e.isAuto);
-    ASSERT_EQ(back_.size(), 3u);
-    EXPECT_NE(back_[0].image, back_[2].image);  // neighbours differ, so a screenshot tells them apart
-    EXPECT_EQ(Latest("m.srf"), std::make_tuple(true, 415L, 0L));
-    EXPECT_EQ(image_, back_[2].image);
-    ASSERT_TRUE(vsim::WriteBookmarkFile(Path("m.bmk"), {"manual:7:3"}, &error));
-    EXPECT_EQ(Latest("m.srf"), std::make_tuple(false, 7L, 3L));
-    // An empty list is a file without bookmarks.
-    ASSERT_TRUE(vsim::WriteBookmarkFile(Path("m.bmk"), {}, &error));
-    EXPECT_EQ(ReadBack("m.bmk"), Entries{});
-    EXPECT_FALSE(Read("m.srf"));
-
-    // A bad word writes nothing at all.
-    for (const char* bad : {"auto", "live:10", "auto:", "manual:1x", "auto:99999999999", "auto:1:", "Manual:3"}) {
-        SCOPED_TRACE(bad);
-        error.clear();
-        EXPECT_FALSE(vsim::WriteBookmarkFile(Path("bad.bmk"), {"auto:1", bad}, &error));
-        EXPECT_FALSE(error.empty());
-        EXPECT_NE(access(Path("bad.bmk").c_str(), F_OK), 0);
-    }
-    EXPECT_FALSE(vsim::WriteBookmarkFile(Path("no/dir.bmk"), {"auto:1"}, &error));
-}
-
-TEST_F(BookmarkWriterTest, AcceptedSetBookmarkAppendsToTheRecordingsFile) {
-    EXPECT_EQ(vsim::BookmarkPathFor("/x/rec_01.srf"), "/x/rec_01.bmk");
-    EXPECT_EQ(vsim::BookmarkPathFor("/x/rec.ts"), "/x/rec.ts.bmk");
-    const std::string uri = Path("rec_01.srf");
-    ASSERT_EQ(svc_pvr_set_bookmark(uri.c_str(), 61), PS_CALL_METHOD_SUCCESS);
-    ASSERT_EQ(svc_pvr_set_bookmark(uri.c_str(), 75), PS_CALL_METHOD_SUCCESS);
-    EXPECT_EQ(Latest("rec_01.srf"), std::make_tuple(false, 75L, 0L));
-    ExpectThumbnail(image_, false);
-
-    // A service that stored a damaged thumbnail: only its first bytes.
-    vsim::SetFact("svc_pvr_set_bookmark.image", {"10"});
-    ASSERT_EQ(svc_pvr_set_bookmark(uri.c_str(), 80), PS_CALL_METHOD_SUCCESS);
-    EXPECT_EQ(Latest("rec_01.srf"), std::make_tuple(false, 80L, 0L));
-    EXPECT_EQ(image_.size(), 10u);
-
-    // A refused request writes nothing.
-    vsim::SetFact("svc_pvr_set_bookmark.ret", {"-1"});
-    EXPECT_EQ(svc_pvr_set_bookmark(uri.c_str(), 90), PS_CALL_METHOD_FAIL);
-    EXPECT_EQ(svc_pvr_set_bookmark(Path("other.srf").c_str(), 90), PS_CALL_METHOD_FAIL);
-    EXPECT_EQ(ReadBack("rec_01.bmk"), (Entries{{false, 61, 0}, {false, 75, 0}, {false, 80, 0}}));
-    EXPECT_NE(access(Path("other.bmk").c_str(), F_OK), 0);
 }
 
 }  // namespace

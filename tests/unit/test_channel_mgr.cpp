@@ -16,7 +16,6 @@
 
 namespace {
 
-using vtest::ArgsOf;
 using vtest::Calls;
 using vtest::Lines;
 using Strings = std::vector<std::string>;
@@ -56,15 +55,7 @@ std::string Ask(CPVRChannelMgr& mgr, const std::string& questions) {
     return answers;
 }
 
-class ChannelMgrTest : public vtest::FreshChannelMgrTest {
-protected:
-    // The singleton, initialised, with the journal emptied afterwards.
-    CPVRChannelMgr* Ready() {
-        CPVRChannelMgr* mgr = CPVRChannelMgr::GetChannelMgrInstance();
-        vsim::ClearJournal();
-        return mgr;
-    }
-};
+class ChannelMgrTest : public vtest::FreshChannelMgrTest {};
 
 TEST_F(ChannelMgrTest, AFailedInitIsNotRetriedAndRacingFirstCallsShareOneInstance) {
     vsim::SetFact("TVServiceAPI::CreateServiceGuide.ret", {"-3"});
@@ -195,7 +186,7 @@ TEST_F(ChannelMgrTest, QuestionsAboutTheCurrentAndAGivenChannelAndTheirFailures)
         {{{"TVServiceAPI::CreateVideoControl[1,0]", {"null"}}}, "size", "0", {video}, {"S pVideoCtrl is created failed"}},
     };
     // clang-format on
-    CPVRChannelMgr* mgr = Ready();
+    CPVRChannelMgr* mgr = CPVRChannelMgr::GetChannelMgrInstance();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.ask + ": " + row.answer);
         vsim::ResetWorld();
@@ -212,7 +203,8 @@ TEST_F(ChannelMgrTest, QuestionsAboutTheCurrentAndAGivenChannelAndTheirFailures)
 
 TEST_F(ChannelMgrTest, AfterAFailedInitNothingAsksTheTvService) {
     vsim::SetFact("TVServiceAPI::CreateService", {"null"});
-    CPVRChannelMgr* mgr = Ready();
+    CPVRChannelMgr* mgr = CPVRChannelMgr::GetChannelMgrInstance();
+    vsim::ClearJournal();
     // Audio-only is not the not-found answer: without a database nothing is known.
     EXPECT_EQ(Ask(*mgr, "tvMode modes data byId id analog lock audio host noSignal"),
               "-1 -1,-1 -1 9 -1 -1 -1 -1 5 0 0 0 0 1");

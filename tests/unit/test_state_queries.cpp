@@ -19,13 +19,14 @@ class StateQueryTest : public vtest::FreshChannelMgrTest {};
 TEST_F(StateQueryTest, SplitScreenIsExactlyOneWhateverTheReadReturns) {
     const struct {
         vsim::Values value;
-        int ret;
+        const char* ret;
         bool on;
-    } rows[] = {{{"1"}, 0, true}, {{"2"}, 0, false}, {{}, 0, false}, {{"1"}, -1, true}};
+    } rows[] = {{{"1"}, "0", true}, {{"2"}, "0", false}, {{}, "0", false}, {{"1"}, "-1", true}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(vtest::FirstOr(row.value) + " ret " + std::to_string(row.ret));
+        SCOPED_TRACE(&row - rows);
         vsim::ResetWorld();
-        vtest::SetCall("vconf_get_int[memory/pxv/state]", row.value, row.ret);
+        vsim::SetFact("vconf_get_int[memory/pxv/state]", row.value);
+        vsim::SetFact("vconf_get_int[memory/pxv/state].ret", {row.ret});
         EXPECT_EQ(CSportsUtil::IsPXVStateON(), row.on);
     }
 }
@@ -41,12 +42,12 @@ TEST_F(StateQueryTest, RecordingCountComesFromAListOfTen) {
 // a resume names the current service and never fails.
 TEST_F(StateQueryTest, PauseResetsThePictureFirstAndResumeAlwaysSucceeds) {
     EXPECT_TRUE(CSportsUtil::PlayPause());
-    Lines calls = vtest::CallNames();
-    auto size = std::find(calls.begin(), calls.end(), "IVideoControl::SetDefaultSize");
-    EXPECT_NE(std::find(size, calls.end(), "svc_pvr_play_pause_by_service_id"), calls.end());
+    Lines calls = vtest::Calls();
+    auto size = std::find(calls.begin(), calls.end(), "IVideoControl::SetDefaultSize 1,0");
+    EXPECT_NE(std::find(size, calls.end(), "svc_pvr_play_pause_by_service_id 1001"), calls.end());
 
     vsim::SetFact("svc_pvr_play_resume_by_service_id.ret", {"-1"});
-    vtest::SetSource(36);
+    vsim::SetFact("ISourceControl::GetCurrentSourceInfo", {"36"});
     EXPECT_TRUE(CSportsUtil::PlayResume());
     EXPECT_EQ(vtest::ArgsOf("svc_pvr_play_resume_by_service_id"), Lines{"4294967294"});
 }

@@ -3,7 +3,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,56 +33,28 @@ protected:
     }
 };
 
-TEST_F(HostileBookmarkTest, HugeClaimedImageDoesNotCommitItsSizeThroughThePopUp) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "a sanitizer maps shadow memory for every allocation; resident size is measured in the plain build";
-#endif
-    const long kAllowanceKiB = 64 * 1024;
-    ASSERT_TRUE(TheViewer().Create());
-    vclock::AdvanceAndRun(2000000);
-    TheViewer().Settle();
-
-    ASSERT_TRUE(vbench::ResetPeakResident()) << "the kernel cannot reset the peak resident size";
-    long baseline = vbench::StatusKiB("VmRSS");
-    ASSERT_GT(baseline, 0);
-
-    EXPECT_EQ(TheViewer().KeyDown("XF86Green"), 0);
-    TheViewer().KeyUp("XF86Green");
-    TheViewer().Settle();
-    EXPECT_TRUE(TheViewer().PopupShown());
-    vclock::AdvanceAndRun(3000000);
-    TheViewer().Settle();
-
-    long peak = vbench::StatusKiB("VmHWM");
-    // The picture in the file's first bytes is still what the pop-up shows.
-    const auto& journal = vsim::Journal();
-    EXPECT_TRUE(std::any_of(journal.begin(), journal.end(), [](const vsim::Entry& e) {
-        return e.kind == "log" && vsim::LogMessage(e) == "m_pThumbnailImage Width is [320], Height is [180].";
-    }));
-    EXPECT_LT(peak - baseline, kAllowanceKiB) << "baseline " << baseline << " KiB, peak " << peak << " KiB";
-}
-
 // A 32-bit viewer has about 3 GiB of address space in all; an address-space
 // limit shows the same shortage on any machine. The claim must cost none of
-// it: the pop-up shows the picture and is hidden again 15 s later.
+// it, nor resident memory: the pop-up shows the picture in the file's first
+// bytes and is hidden again 15 s later.
 TEST_F(HostileBookmarkTest, HugeClaimedImageNeedsNoAddressSpaceForItsClaim) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "a sanitizer reserves terabytes of address space; the limit is tried in the plain build";
+    GTEST_SKIP() << "a sanitizer maps shadow memory for every allocation; the claim is tried in the plain build";
 #endif
     const rlim_t kLimit = 1000000000;  // what `ulimit -v 1000000` gives a viewer
-    const long sizeKiB = vbench::StatusKiB("VmSize");
-    ASSERT_GT(sizeKiB, 0);
-    if (static_cast<rlim_t>(sizeKiB) * 1024 > kLimit / 2)
-        GTEST_SKIP() << "this process already maps " << sizeKiB << " KiB (an emulator's or checker's own)";
     ASSERT_TRUE(TheViewer().Create());
     vclock::AdvanceAndRun(2000000);
     TheViewer().Settle();
     const std::size_t since = vsim::JournalSize();
+    ASSERT_TRUE(vbench::ResetPeakResident()) << "the kernel cannot reset the peak resident size";
+    const long baseline = vbench::StatusKiB("VmRSS");
+    ASSERT_GT(baseline, 0);
 
     rlimit old;
     ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
     rlimit limited = old;
-    limited.rlim_cur = kLimit;
+    // An emulator's or checker's own mappings may leave no room for the limit.
+    if (static_cast<rlim_t>(vbench::StatusKiB("VmSize")) * 1024 <= kLimit / 2) limited.rlim_cur = kLimit;
     ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
     const int verdict = TheViewer().KeyDown("XF86Green");
     TheViewer().KeyUp("XF86Green");
@@ -92,17 +63,21 @@ TEST_F(HostileBookmarkTest, HugeClaimedImageNeedsNoAddressSpaceForItsClaim) {
     vclock::AdvanceAndRun(15000000);
     TheViewer().Settle();
     ASSERT_EQ(setrlimit(RLIMIT_AS, &old), 0);
+    const long peak = vbench::StatusKiB("VmHWM");
 
     EXPECT_EQ(verdict, 0);
     EXPECT_TRUE(shown);
     EXPECT_FALSE(TheViewer().PopupShown());
-    std::vector<std::string> results;
-    for (const auto& e : vsim::JournalSince(since))
+    EXPECT_LT(peak - baseline, 64 * 1024) << "baseline " << baseline << " KiB, peak " << peak << " KiB";
+    std::vector<std::string> results, pictures;
+    for (const auto& e : vsim::JournalSince(since)) {
         if (e.kind == "result") results.push_back(e.text);
+        if (e.kind != "log") continue;
+        EXPECT_EQ(vsim::LogMessage(e).find("failed to allocate"), std::string::npos) << vsim::LogMessage(e);
+        if (vsim::LogMessage(e).rfind("m_pThumbnailImage Width", 0) == 0) pictures.push_back(vsim::LogMessage(e));
+    }
     EXPECT_EQ(results, (std::vector<std::string>{"show pvrsportsmode", "hide pvrsportsmode"}));
-    for (const auto& e : vsim::JournalSince(since))
-        EXPECT_FALSE(e.kind == "log" && vsim::LogMessage(e).find("failed to allocate") != std::string::npos)
-            << vsim::LogMessage(e);
+    EXPECT_EQ(pictures, std::vector<std::string>{"m_pThumbnailImage Width is [320], Height is [180]."});
 }
 
 }  // namespace
