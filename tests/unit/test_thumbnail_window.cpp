@@ -99,8 +99,15 @@ TEST_F(ThumbnailWndTest, KeysAtTheFocusedLayoutAreHeldAndOnlyLogged) {
 }
 
 // Hiding takes the layout and the progress timer down but leaves the
-// window made.
-TEST_F(ThumbnailWndTest, HideTakesItsObjectsDown) {
+// window made; the debug aids only write the geometry.
+TEST_F(ThumbnailWndTest, HideTakesItsObjectsDownAndDebugAidsOnlyLog) {
+    Evas_Object* layout = wnd.m_pWindowLayout;
+    evas_object_move(layout, 3, 4);
+    evas_object_resize(layout, 50, 60);
+    wnd.PrintFocusItemCoordinate(layout);
+    wnd.PrintFocusItemCoordinate(nullptr);
+    EXPECT_TRUE(vtest::Logged("focus item x = 3, y = 4, w = 50, h = 60"));
+    EXPECT_TRUE(vtest::Logged("NULL == m_pFocusItem"));
     ASSERT_NE(wnd.m_pUpdateProgressAlarm, nullptr);
     const int steps = wnd.m_nProgressCount;
     wnd.Hide();
