@@ -12,8 +12,6 @@
 #include <signal.h>
 #include <stdint.h>
 #include <stdlib.h>
-#include <sys/syscall.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -83,12 +81,6 @@ private:
 // virtual jumps, so it is off; a real-time alarm (the kernel's, which virtual
 // time does not move) limits each input instead.
 
-int64_t RealUs() {
-    struct timespec ts;
-    syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
-}
-
 const unsigned kInputLimitSeconds = 10;
 
 void OnInputTooLong(int) {
@@ -103,14 +95,14 @@ public:
     InputClock() {
         signal(SIGALRM, OnInputTooLong);
         alarm(kInputLimitSeconds);
-        m_realStart = RealUs();
+        m_realStart = vclock::RealUs();
         // What libFuzzer did since the last input (leak checks, mutations) took real time too.
         if (s_lastRealEnd != 0) vclock::SetUs(s_lastVirtualEnd + (m_realStart - s_lastRealEnd));
         m_virtualStart = vclock::NowUs();
     }
     ~InputClock() {
         alarm(0);
-        s_lastRealEnd = RealUs();
+        s_lastRealEnd = vclock::RealUs();
         s_lastVirtualEnd = m_virtualStart + (s_lastRealEnd - m_realStart);
         vclock::SetUs(s_lastVirtualEnd);
     }

@@ -13,7 +13,6 @@
 #include <sys/epoll.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +34,7 @@
 #include "FailRun.h"
 #include "Runner.h"
 #include "Scenario.h"
+#include "VirtualClock.h"
 #include "bookmark_writer.h"
 
 // Present in a coverage build: a run ends with _exit, which writes no counts.
@@ -47,11 +47,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Seconds of real time: the process's own clocks run virtual time.
-double RealSeconds() {
-    timespec now = {};
-    syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
+double RealSeconds() { return static_cast<double>(vclock::RealUs()) / 1e6; }
 
 // Processor time spent by the runs ended so far.
 double ChildrenSeconds() {

@@ -24,6 +24,9 @@ bool SetWallClock(const std::string& utc);
 int64_t WallSeconds();
 // Runs what is due now without moving the clock.
 void RunPending();
+// Microseconds of the machine's own monotonic clock, which virtual time does
+// not move: for limits and pacing that must hold in real time.
+int64_t RealUs();
 
 }  // namespace vclock
 

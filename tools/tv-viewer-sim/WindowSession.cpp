@@ -1,8 +1,6 @@
 #include "WindowSession.h"
 
 #include <Ecore_Input.h>
-#include <sys/syscall.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,13 +13,6 @@
 
 namespace tvsim {
 namespace {
-
-// The real clock, past the virtual one the viewer gives the whole process.
-long long RealMicros() {
-    struct timespec ts;
-    syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
-}
 
 // The file F12 writes: named after the virtual moment, so that the pictures
 // of a session sort in order and none overwrites another.
@@ -96,12 +87,12 @@ bool WindowSession::Run() {
     Ecore_Event_Handler* exitSignal = ecore_event_handler_add(ECORE_EVENT_SIGNAL_EXIT, OnExitSignal, this);
     elm_object_focus_set(m_viewer.Window(), EINA_TRUE);
     std::size_t printed = vsim::JournalSize();
-    long long last = RealMicros();
+    long long last = vclock::RealUs();
     long long owed = 0;
     std::printf("window ready\n");
     std::fflush(stdout);
     while (!(m_quit || live.CloseRequested()) || !m_typed.empty()) {
-        long long now = RealMicros();
+        long long now = vclock::RealUs();
         owed += now - last;
         last = now;
         for (; owed >= 1000; owed -= 1000) {
