@@ -5,6 +5,10 @@
 #include "PVRChannelMgr.h"
 
 namespace vtest {
+namespace {
+// The gadget's log tag, which the TV's log filter goes by.
+const char kGadgetTag[] = "PVR_UIG_SPT";
+}  // namespace
 
 Evas_Object* Window() {
     static Evas_Object* window = nullptr;
@@ -27,7 +31,7 @@ bool Logged(const std::string& message) { return CountLogged(message) > 0; }
 
 bool LoggedAt(const std::string& message, int logId, int priority) {
     for (const vsim::Entry& e : vsim::Journal())
-        if (e.kind == "log" && e.name == "PVR_UIG_SPT" && e.logId == logId && e.priority == priority &&
+        if (e.kind == "log" && e.name == kGadgetTag && e.logId == logId && e.priority == priority &&
             vsim::LogMessage(e) == message)
             return true;
     return false;
@@ -70,7 +74,7 @@ std::vector<std::string> Calls() {
 std::vector<std::string> Lines() {
     std::vector<std::string> lines;
     for (const vsim::Entry& e : EntriesOf("log")) {
-        const char* tag = e.name != "PVR_UIG_SPT"                               ? "? "
+        const char* tag = e.name != kGadgetTag                                  ? "? "
                           : e.logId == LOG_ID_SYSTEM && e.priority == DLOG_WARN ? "S "
                           : e.logId != LOG_ID_MAIN                              ? "? "
                           : e.priority == DLOG_WARN                             ? "M "
