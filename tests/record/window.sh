@@ -1,42 +1,107 @@
 #!/usr/bin/env bash
 # shellcheck source-path=SCRIPTDIR
-# A window session under Xvfb: keys typed through XTest (xdotool) with pauses
-# are recorded, the recording replays green headless and holds the keys with
-# virtual time between them. Usage: window.sh VIEWER GADGET WORKDIR
+# A window session under Xvfb, keys typed through XTest (xdotool): the
+# recording holds them with virtual time between them and replays green
+# headless, and what a person sees is what the headless render shows. The
+# screen is captured (xwd) before green, while the pop-up is up with its
+# progress full, and after the pop-up hid itself; each capture must match the
+# headless screenshot of the same moment of the recording, and the picture
+# F12 saves must match the screen.
+# Usage: window.sh VIEWER GADGET WORKDIR
 set -u
 viewer=$1 gadget=$2 work=$3
 here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$work"
-out=$work/window.recorded.scenario
 fail() { echo "FAIL: $*"; exit 1; }
-
+mkdir -p "$work/shots" || fail "no work directory $work"
+cd "$work" || exit 1
+rm -f ./*.png shots/*.png
 # shellcheck source=xsession.sh
 . "$here/xsession.sh"
 start_xvfb
-log=$work/window.log
+log=$work/pixels.log
+out=$work/pixels.recorded.scenario
 
-# red, green, yellow, a recorder key (pause), a returned key (Up), each typed
-# once the viewer has answered the one before, 150 ms apart; then q.
-timeout 40 "$viewer" --gadget "$gadget" --window --record "$out" \
-  "$here/window.scenario" >"$log" 2>&1 &
+# Pixels a capture may differ in from its headless render. Measured: 0 in
+# every session, the window shows the very pixels the buffer engine rendered.
+allowance=0
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+capture() { xwd -silent -id "$win" | convert xwd:- "$1" || fail "no capture $1"; }
+differing() {  # A.png B.png: prints how many pixels differ
+  local n
+  n=$(compare -metric AE "$1" "$2" null: 2>&1)
+  [[ $n =~ ^[0-9.e+]+$ ]] || { echo "FAIL: compare $1 $2: $n" >&2; return 1; }
+  awk -v n="$n" 'BEGIN { printf "%d\n", n }'
+}
+expect_match() {  # WHAT CAPTURE RENDER
+  local n
+  n=$(differing "$2" "$3") || exit 1
+  [ "$n" -le $allowance ] || fail "$1: $n pixels differ between $2 and $3 (allowance $allowance)"
+}
+
+timeout 60 "$viewer" --gadget "$gadget" --window --record "$out" --out "$work/shots" \
+  "$here/popup.scenario" >"$log" 2>&1 &
 session=$!
-wait_lines "^window ready" 1 || fail "no window: $(cat "$log")"
+wait_lines '^window ready' 1 || fail "no window: $(cat "$log")"
 focus_viewer_window
+capture before.png
+# A returned key and a recorder key, each typed once the viewer answered the
+# one before, 150 ms apart: neither changes the picture.
 typed=0
-for key in r g y p Up; do
+for key in Up p; do
   sleep 0.15
   xdotool key "$key"
   typed=$((typed + 1))
   wait_lines "^key " $typed || fail "no answer to key $key: $(cat "$log")"
 done
+pressed=$(now_ms)
+xdotool key g
+wait_lines 'result .*show pvrsportsmode' 1 || fail "green showed no pop-up: $(cat "$log")"
+seen=$(now_ms)
+# The progress bar fills in ten one-second steps; from then until the
+# auto-hide at 15 s the picture stands still. The pop-up was shown after the
+# key was pressed and before its line was seen: capture from 11.5 s after the
+# line, and only count a capture that ended within 14.5 s of the key.
+wait_ms=$((seen + 11500 - $(now_ms)))
+[ $wait_ms -gt 0 ] && sleep "$((wait_ms / 1000)).$(printf %03d $((wait_ms % 1000)))"
+capture popup.png
+[ $(($(now_ms) - pressed)) -lt 14500 ] || fail "the capture came too late to be before the auto-hide"
+grep -q 'hide pvrsportsmode' "$log" && fail "the pop-up hid before the capture: $(cat "$log")"
+xdotool key F12
+wait_lines '^wrote ' 1 || fail "F12 wrote no picture: $(cat "$log")"
+shot=$(sed -n 's/^wrote //p' "$log")
+wait_lines 'result .*hide pvrsportsmode' 1 || fail "the pop-up did not hide itself: $(cat "$log")"
+capture after.png
 xdotool key q
 wait "$session" || fail "window session exited $?: $(cat "$log")"
-for key in XF86Red XF86Green XF86Yellow XF86AudioPause Up; do
+for key in Up XF86AudioPause XF86Green; do
   grep -q "^key $key\$" "$out" || fail "no recorded key $key"
 done
+grep -q '^expect returned' "$out" || fail "no recorded returned key"
 # Each typed key follows an advance of the virtual time since the last action.
 awk '/^key /{ if (prev !~ /^advance [0-9]+ms$/) { print "key without advance before: " $0; bad=1 } }
      !/^expect/ && !/^#/ && NF { prev=$0 } END { exit bad }' "$out" || fail "keys not after advance"
-grep -q '^expect returned' "$out" || fail "no recorded returned key"
-timeout 30 "$viewer" --gadget "$gadget" --quiet "$out" >"$work/replay.log" 2>&1 || fail "replay failed: $(cat "$work/replay.log")"
-echo "window session recorded and replayed green"
+timeout 30 "$viewer" --gadget "$gadget" --quiet --out "$work" "$out" >replay.log 2>&1 || fail "replay failed: $(cat replay.log)"
+
+# The same moments headless: the recording up to green, then the time the
+# captures waited for.
+awk '/^key XF86Green$/ { print "screenshot headless-before.png"; print; exit } { print }' "$out" >moments.scenario
+cat >>moments.scenario <<'MOMENTS'
+advance 12s
+expect popup shown
+screenshot headless-popup.png
+advance 4s
+expect popup hidden
+screenshot headless-after.png
+MOMENTS
+timeout 30 "$viewer" --gadget "$gadget" --quiet --out "$work" moments.scenario >moments.log 2>&1 ||
+  fail "headless replay failed: $(cat moments.log)"
+
+# Not a vacuous match: the pop-up covers over 250,000 pixels of the picture.
+[ "$(differing headless-before.png headless-popup.png)" -gt 250000 ] || fail "the headless render shows no pop-up"
+expect_match "before green" before.png headless-before.png
+expect_match "pop-up up" popup.png headless-popup.png
+expect_match "F12's picture" "$shot" popup.png
+expect_match "after the auto-hide" after.png headless-after.png
+expect_match "the pop-up left nothing behind" after.png before.png
+echo "window session replayed green; its pictures match the headless render"

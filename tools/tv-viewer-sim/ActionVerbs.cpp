@@ -31,6 +31,19 @@ VerbHandler Settled(const VerbHandler& handler) {
     };
 }
 
+// Answers the viewer owes are delivered as time goes by. One settle a
+// millisecond runs what fell due: each pass of the loop is a handful of
+// system calls, dear under an emulator.
+void Advance(RunContext& r, long long us) {
+    while (us > 0) {
+        long long step = us < 1000 ? us : 1000;
+        if (r.options.skipIdleTime) step = std::max(step, IdleStretch(us));
+        vclock::SetUs(vclock::NowUs() + step);
+        r.viewer.Settle();
+        us -= step;
+    }
+}
+
 // key, keydown, keyup: the verdict kept is the last event's.
 VerbHandler KeyEvents(bool down, bool up) {
     return Settled([down, up](RunContext& r, const Command&, const Args& a, std::string*) {
@@ -100,16 +113,16 @@ void AddActionVerbs(std::vector<VerbSpec>* verbs) {
                       [](RunContext& r, const Command&, const Args& a, std::string*) {
                           long long us;
                           if (!ParseDuration(a[0], &us)) return false;
-                          // Answers the viewer owes are delivered as time goes by. One
-                          // settle a millisecond runs what fell due: each pass of the
-                          // loop is a handful of system calls, dear under an emulator.
-                          while (us > 0) {
-                              long long step = us < 1000 ? us : 1000;
-                              if (r.options.skipIdleTime) step = std::max(step, IdleStretch(us));
-                              vclock::SetUs(vclock::NowUs() + step);
-                              r.viewer.Settle();
-                              us -= step;
-                          }
+                          Advance(r, us);
+                          return true;
+                      }});
+    verbs->push_back({"created", A, "", 0, 0,
+                      "`lifecycle create`, then `advance 1s`: a gadget past the debounce of its first keys, "
+                      "where most key scenarios start",
+                      [](RunContext& r, const Command&, const Args&, std::string*) {
+                          r.viewer.Create();
+                          r.viewer.Settle();
+                          Advance(r, 1000000);
                           return true;
                       }});
     verbs->push_back({"click", A, "popup-button", 1, 1,
