@@ -175,7 +175,7 @@ const std::vector<FactChoice>& Facts() {
         {"svc_pvr_get_progress_by_service_id.ret", {{"0"}, {"-2"}}},
         {"svc_pvr_set_bookmark.ret", {{"0"}, {"-1"}}},
         {"svc_pvr_play_pause_by_service_id.ret", {{"0"}, {"-1"}}},
-        {"svc_pvr_get_recording_uri_by_service_id.ret", {{"0"}, {"-1"}}},
+        {"svc_pvr_get_recording_uri_by_service_id[1001].ret", {{"0"}, {"-1"}}},
         {"svc_pvr_get_current_livetv_service_id.ret", {{"0"}, {"-1"}}},
         {"ISourceControl::GetCurrentSourceInfo[1,0]", {{"0"}, {"1"}, {"29"}, {"4"}}},
         {"app_control_create.ret", {{"0"}, {"-12"}}},
@@ -191,11 +191,7 @@ const std::vector<FactChoice>& Facts() {
 void RecordingWorld() {
     vsim::ResetWorld();
     vsim::SetWindow(TheViewer().Window());
-    vsim::SetFact("svc_pvr_is_sports_mode", {"1"});
-    vsim::SetFact("svc_pvr_get_record_state_by_service_id", {"2", "0"});
-    vsim::SetFact("svc_pvr_get_current_recording_count", {"1"});
-    vsim::SetFact("svc_pvr_get_recording_uri_by_service_id", {RecordingUri()});
-    vsim::SetFact("svc_pvr_get_recording_uri_by_service_id.ret", {"0"});
+    vsim::SetSportsRecording(RecordingUri());
     vsim::SetFact("svc_pvr_get_progress_by_service_id", {"2712", "2750"});
     WriteBookmarks();
 }

@@ -2,6 +2,8 @@
 
 #include <Elementary.h>
 
+#include <algorithm>
+
 #include "PVRChannelMgr.h"
 
 namespace vtest {
@@ -22,26 +24,22 @@ Evas_Object* Window() {
 
 std::vector<std::string> LogMessages() {
     std::vector<std::string> messages;
-    for (const vsim::Entry& e : vsim::Journal())
-        if (e.kind == "log") messages.push_back(vsim::LogMessage(e));
+    for (const vsim::Entry& e : EntriesOf("log")) messages.push_back(vsim::LogMessage(e));
     return messages;
 }
 
 bool Logged(const std::string& message) { return CountLogged(message) > 0; }
 
 bool LoggedAt(const std::string& message, int logId, int priority) {
-    for (const vsim::Entry& e : vsim::Journal())
-        if (e.kind == "log" && e.name == kGadgetTag && e.logId == logId && e.priority == priority &&
-            vsim::LogMessage(e) == message)
+    for (const vsim::Entry& e : EntriesOf("log"))
+        if (e.name == kGadgetTag && e.logId == logId && e.priority == priority && vsim::LogMessage(e) == message)
             return true;
     return false;
 }
 
 int CountLogged(const std::string& message) {
-    int count = 0;
-    for (const std::string& m : LogMessages())
-        if (m == message) ++count;
-    return count;
+    const std::vector<std::string> messages = LogMessages();
+    return static_cast<int>(std::count(messages.begin(), messages.end(), message));
 }
 
 std::vector<vsim::Entry> EntriesOf(const std::string& kind) {
@@ -49,13 +47,6 @@ std::vector<vsim::Entry> EntriesOf(const std::string& kind) {
     for (const vsim::Entry& e : vsim::Journal())
         if (e.kind == kind) out.push_back(e);
     return out;
-}
-
-int CallCount(const std::string& name) {
-    int count = 0;
-    for (const vsim::Entry& e : vsim::Journal())
-        if (e.kind == "call" && e.name == name) ++count;
-    return count;
 }
 
 std::vector<std::string> ArgsOf(const std::string& call) {

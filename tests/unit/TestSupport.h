@@ -25,8 +25,7 @@ bool Logged(const std::string& message);
 bool LoggedAt(const std::string& message, int logId, int priority);
 int CountLogged(const std::string& message);
 std::vector<vsim::Entry> EntriesOf(const std::string& kind);
-int CallCount(const std::string& name);
-// Arguments of every journaled call of this name, in order.
+// Arguments of every journaled call of this name, in order (one a call).
 std::vector<std::string> ArgsOf(const std::string& call);
 // The journaled calls as "name args", or the bare name when they had none.
 std::vector<std::string> Calls();

@@ -142,7 +142,7 @@ TEST_F(ChannelRecordTest, CurrentChannelFillsEveryFieldAtItsOffsetAndNothingElse
     EXPECT_EQ(mgr.GetCurrentChannelInfo(info), -1);
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(Lines(), (Strings{"S GetCurrentChannelInfo", "S get current service info failed"}));
-    EXPECT_EQ(vtest::CallCount("IServiceGuide::GetPresentProgram"), 0);
+    EXPECT_EQ(vtest::ArgsOf("IServiceGuide::GetPresentProgram").size(), 0u);
 }
 
 TEST_F(ChannelRecordTest, ServiceByIdNumbersVideoFactsAndTextsWithinTheirFields) {
@@ -205,7 +205,7 @@ TEST_F(ChannelRecordTest, ServiceByIdNumbersVideoFactsAndTextsWithinTheirFields)
     EXPECT_EQ(mgr.GetChannelInfoByServiceId(info, 4711), -1);
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(Lines().front(), "S the service id is [4711]");
-    EXPECT_EQ(vtest::CallCount("IServiceGuide::GetPresentProgram"), 0);
+    EXPECT_EQ(vtest::ArgsOf("IServiceGuide::GetPresentProgram").size(), 0u);
 }
 
 TEST_F(ChannelRecordTest, AnalysisChannelIdAndEachFailure) {
