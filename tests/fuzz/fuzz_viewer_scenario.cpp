@@ -1,13 +1,9 @@
-// Whole sessions of the real library in the viewer: the input becomes a
-// sequence of keys, viewer messages (any extra data), PVR results, virtual
-// time, lifecycle calls and platform facts. Besides well-formed key presses
-// and results, raw key events reach the four key handlers (any name, bytes,
-// no name, no record, downs and ups in any order) and raw PVR result records
-// arrive at odd addresses, with or without the registered user data. After
-// every step the gadget keeps its promises: each key event gets exactly one
-// verdict, 0 or 1, a key-up repeats the verdict of the last key-down, no two
-// timers of one kind are pending, and after destroy no handler, callback or
-// timer of the gadget is left and a result reaches nothing.
+// Whole sessions of the real library in the viewer: keys (also raw events of
+// any name, or none), viewer messages, PVR results (also raw records at odd
+// addresses), virtual time, lifecycle calls and platform facts. After every
+// step each key event has one verdict, 0 or 1, a key-up repeats the last
+// key-down's, no two timers of one kind are pending, and after destroy nothing
+// of the gadget is left registered or pending.
 #include <Elementary.h>
 #include <signal.h>
 #include <stdint.h>
@@ -73,13 +69,10 @@ private:
     size_t m_at = 0;
 };
 
-// ---- time --------------------------------------------------------------------
-//
-// The process's clocks are virtual, and libFuzzer reads them too: after each
-// input the clock goes back to where it stood plus the real time spent, so
-// libFuzzer's total time stays true. Its per-input timeout would see the
-// virtual jumps, so it is off; a real-time alarm (the kernel's, which virtual
-// time does not move) limits each input instead.
+// The process's clocks are virtual and libFuzzer reads them too: after each
+// input the clock is set back to where it stood plus the real time spent.
+// libFuzzer's per-input timeout would see the virtual jumps, so a real-time
+// alarm limits each input instead.
 
 const unsigned kInputLimitSeconds = 10;
 

@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# shellcheck source-path=SCRIPTDIR
 # A window session under Xvfb, keys typed through XTest (xdotool): the
-# recording holds them with virtual time between them and replays green
-# headless, and what a person sees is what the headless render shows. The
-# screen is captured (xwd) before green, while the pop-up is up with its
-# progress full, and after the pop-up hid itself; each capture must match the
-# headless screenshot of the same moment of the recording, and the picture
-# F12 saves must match the screen.
+# recording holds them after virtual time and replays green headless, and the
+# screen (xwd) before green, with the pop-up up and after it hid itself
+# matches the headless render of the same moment, as does F12's picture.
 # Usage: window.sh VIEWER GADGET WORKDIR
 set -u
 viewer=$1 gadget=$2 work=$3
@@ -14,10 +10,26 @@ here=$(cd "$(dirname "$0")" && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
 mkdir -p "$work/shots" || fail "no work directory $work"
 cd "$work" || exit 1
-rm -f ./*.png shots/*.png
-# shellcheck source=xsession.sh
-. "$here/xsession.sh"
-start_xvfb
+rm -f ./*.png shots/*.png display
+# Xvfb on a free display (it writes the number on fd 3), one screen as big as the picture.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+session=
+trap 'kill $session $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
+for _ in $(seq 100); do [ -s "$work/display" ] && break; kill -0 $xvfb 2>/dev/null || break; sleep 0.05; done
+[ -s "$work/display" ] || fail "Xvfb gave no display: $(cat "$work/xvfb.log")"
+DISPLAY=:$(head -n1 "$work/display") && export DISPLAY
+
+# Waits, bounded, until the transcript has N lines matching RE, while the viewer runs.
+wait_lines() {  # RE N
+  for _ in $(seq 600); do
+    [ "$(grep -c "$1" "$log")" -ge "$2" ] && return 0
+    kill -0 "$session" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+
 log=$work/pixels.log
 out=$work/pixels.recorded.scenario
 
@@ -43,7 +55,10 @@ timeout 60 "$viewer" --gadget "$gadget" --window --record "$out" --out "$work/sh
   "$here/popup.scenario" >"$log" 2>&1 &
 session=$!
 wait_lines '^window ready' 1 || fail "no window: $(cat "$log")"
-focus_viewer_window
+# The viewer's window, found by its class (the title is UTF-8), with the keyboard focus.
+win=$(timeout 20 xdotool search --sync --onlyvisible --class tv-viewer-sim | head -n1)
+[ -n "$win" ] || fail "no viewable viewer window"
+timeout 20 xdotool windowfocus --sync "$win" || fail "the viewer window took no focus"
 capture before.png
 # A returned key and a recorder key, each typed once the viewer answered the
 # one before, 150 ms apart: neither changes the picture.

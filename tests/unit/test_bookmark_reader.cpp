@@ -1,10 +1,7 @@
-// Bookmark files laid out byte by byte here, independently of the code under
-// test: the latest-bookmark reader and the file wrapper under it.
-// The PVR service keeps writing a recording's bookmark file while the gadget
-// reads it, so this binary also stands in for read(2): a row may truncate,
-// rewrite, replace or remove the file right before the reader's header read or
-// its image read. Opens go through a spy, which tells the stand-in which
-// descriptor is the reader's.
+// The latest-bookmark reader and its file wrapper, over files laid out byte by
+// byte here. The PVR service writes the file while the gadget reads it, so
+// read(2) is stood in for: a row may change the file right before the header
+// or the image read. An open spy tells the stand-in the reader's descriptor.
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -54,9 +51,8 @@ std::tuple<bool, long, long> Slot(unsigned seed, int i) {
     return {(i + seed) % 2 == 0, 0x01020300L + 0x10000L * seed + i, static_cast<long>(INT32_MIN) + 100 * seed + i};
 }
 
-// `length` bytes (-1: the header and every listed image) of nonzero pattern,
-// with the count, every slot's values and these image sizes (then zeros)
-// laid over it.
+// `length` bytes (-1: header and images) of nonzero pattern under the count,
+// every slot's values and these image sizes (then zeros).
 Bytes File(int32_t count, const Sizes& sizes, unsigned seed = 0, int64_t length = -1) {
     // Sizes near 2^31 are summed: 64 bits on every target.
     int64_t total = kHeader;
@@ -229,9 +225,8 @@ const Row kRows[] = {
     {"an image past the bound", 2, {16, 2147483646}, 3400, -1, nullptr},
     {"the highest image size", 2, {16, INT32_MAX}, 3400, -1, nullptr},
     {"images before the file's start", 2, {-4000, 10}, 3400, -1, "failed to seek file!"},
-    // Changed under the reader: the record is the header it read and exactly
-    // the bytes its descriptor then found; a replaced or removed file stays
-    // open as it was.
+    // Changed under the reader: the record is the header it read and the bytes
+    // its descriptor then found; a replaced or removed file stays open as it was.
     {"watched, unchanged", 3, kThree, -1, 3460, nullptr, 2},
     {"truncated to nothing after the header", 3, kThree, -1, 3460, nullptr, 2, Op::Truncate, 0},
     {"truncated before the latest image", 3, kThree, -1, 3460, nullptr, 2, Op::Truncate, 3300},
@@ -304,9 +299,8 @@ TEST_F(BookmarkReaderTest, LatestEntryOrARefusal) {
     }
 }
 
-// A long recording's bookmark file may pass what 32-bit offsets reach: a
-// sparse 3 GiB file whose latest bookmark lies at its start reads as any
-// other, and its size costs the buffer nothing.
+// A long recording's file may pass what 32-bit offsets reach: a sparse 3 GiB
+// file reads as any other, and its size costs the buffer nothing.
 TEST_F(BookmarkReaderTest, ThreeGiBFileReadsAsAnyOther) {
     const Bytes file = File(1, {64});
     Write("rec.bmk", file);
