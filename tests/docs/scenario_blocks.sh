@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fenced `scenario` block of the README and docs/ through the viewer,
-# each in a directory of its own, so that no documented recipe can rot. Every
-# fence must name its language: an unnamed one could be a scenario that is
-# never run.
+# each in a directory of its own, so that no documented recipe can rot. A fence
+# without a language fails: it could be a scenario never run.
 #   scenario_blocks.sh VIEWER GADGET SOURCE_DIR WORK_DIR
 set -uo pipefail
 viewer=$1 gadget=$2 src=$3 work=$4

@@ -11,10 +11,8 @@
 #include "bookmark_writer.h"
 #include "sim_world.h"
 
-// A claimed thumbnail size of up to 2 GB is valid for the reader, which then
-// asks for that much memory. A TV has far less: cap what the allocator grants
-// and let the call fail the way a device's would, through the reader's own
-// allocation-failure path, instead of committing gigabytes per input.
+// Allocations are capped as a TV's memory is: an allocation the size of a
+// header's claim (up to 2 GB) fails as on a device instead of costing gigabytes.
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1:max_allocation_size_mb=64"; }
 
 namespace {

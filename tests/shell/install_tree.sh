@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# `cmake --install` lays out exactly the gadget under /usr/ug/vantro; the
-# simulator is installed only when asked for by its component.
+# The gadget exports exactly its three entry points, and `cmake --install`
+# lays out exactly the gadget under /usr/ug/vantro; the simulator is installed
+# only when asked for by its component.
 # Arguments: the built library, the build directory, the source directory.
 set -euo pipefail
 lib=$1 build=$2 src=$3
 . "$src/tests/shell/lib/layout.sh"
 fail=0
+
+exported=$(nm -D --defined-only "$lib" | awk '{print $3}' | grep -v '^VANTRO' | sort)
+expected=$(printf '%s\n' UG_MODULE_EXIT UG_MODULE_INIT _ZN12CSportsUGAPI18IsSportsmodeUGShowEv | sort)
+[ "$exported" = "$expected" ] || { echo "exported symbols differ:"; diff <(echo "$expected") <(echo "$exported"); fail=1; }
 
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ "$prefix" = /usr/ug/vantro ] || { echo "install prefix is '$prefix', not the default /usr/ug/vantro"; exit 1; }

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Every log line's head names the gadget function that writes it, twice and
-# with one line number: "FILE: FUNC(LINE) > [APP][FUNC:LINE] ". Reads the
-# whole lines every scenario test kept (CTest runs those tests first), then
-# fails on a head that names no function the gadget defines (a line written
-# from a lambda, or from outside the gadget's sources), and on two viewer
-# commands whose lines share one site.
+# Every log line's head names the gadget function that writes it, twice, with
+# one line number: "FILE: FUNC(LINE) > [APP][FUNC:LINE] ". Reads the lines the
+# scenario tests kept; fails on a head naming no function the gadget defines
+# (a lambda, or code outside the gadget), and on viewer commands sharing a site.
 set -uo pipefail
 build=$(cd "$2" && pwd)
 src=$(cd "$3" && pwd)

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The Debian packages: a build reading its resources from its own tree is not
-# packaged; packages of a second configure, whose resource root is where this
-# script unpacks them, hold exactly the installed layout and run the unpacked
-# gadget in the unpacked viewer.
+# packaged; packages of a build whose resource root is where they are unpacked
+# hold exactly the installed layout, and the unpacked gadget runs.
 # Arguments: the built library, the build directory, the source directory.
 set -euo pipefail
 build=$2 src=$3

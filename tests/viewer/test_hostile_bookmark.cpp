@@ -33,10 +33,9 @@ protected:
     }
 };
 
-// A 32-bit viewer has about 3 GiB of address space in all; an address-space
-// limit shows the same shortage on any machine. The claim must cost none of
-// it, nor resident memory: the pop-up shows the picture in the file's first
-// bytes and is hidden again 15 s later.
+// A 32-bit viewer has about 3 GiB of address space, which a limit reproduces
+// anywhere. The claim costs none of it, nor resident memory: the pop-up shows
+// the picture in the file's first bytes and hides 15 s later.
 TEST_F(HostileBookmarkTest, HugeClaimedImageNeedsNoAddressSpaceForItsClaim) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "a sanitizer maps shadow memory for every allocation; the claim is tried in the plain build";
