@@ -99,21 +99,23 @@ TEST(ScenarioTables, CellsSayWhatTheyMean) {
 }
 
 // Set-up shared with "every outline" runs first in each row of the outlines
-// after it, in its order; a bare "every outline" ends the sharing.
+// after it, in its order; a bare "every outline" ends the sharing. A section
+// is one row of its own lines.
 TEST(ScenarioTables, EveryOutlineStartsTheOutlinesAfterIt) {
     const std::string table = "| key |\n| Left |\n";
     const std::string text = "every outline\n  sports-recording\n  lifecycle create\noutline \"a\"\n  advance 1s\n" +
-                             table + "every outline\noutline \"b\"\n" + table + "every thing\n";
+                             table + "every outline\noutline \"b\"\n" + table + "section \"c\"\n  key Right\nevery thing\n";
     std::vector<tvsim::ParseError> errors;
     std::vector<tvsim::Command> commands = tvsim::ParseScenario(text, &errors);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].line, 12);
+    EXPECT_EQ(errors[0].line, 14);
     std::map<std::string, Words> rows;
     for (const tvsim::Command& command : commands)
         if (command.row)
             rows[command.outline].push_back(command.verb + (command.args.empty() ? "" : " " + command.args.back()));
     EXPECT_EQ(rows["a"], (Words{"outline-row a", "sports-recording", "lifecycle create", "advance 1s", "key Left"}));
     EXPECT_EQ(rows["b"], (Words{"outline-row b", "key Left"}));
+    EXPECT_EQ(rows["c"], (Words{"outline-row c", "key Right"}));
 }
 
 // The document with the generated part between its two markers replaced.

@@ -79,8 +79,8 @@ RunResult Runner::Run(const std::vector<Command>& commands) {
             line << "line " << c.line;
             if (c.column)
                 line << ", column " << c.column << " (" << c.columnName << ")";
-            else if (c.row && c.line != c.row)
-                line << ", set-up of the row at line " << c.row;
+            else if (c.row && c.line != c.row)  // a section's lines come after its row's line
+                line << (c.line < c.row ? ", set-up of the row at line " : ", in the section at line ") << c.row;
             line << ": " << failure;
             result.failureLines.push_back(line.str());
             m_context.out << "FAILED " << line.str() << "\n";

@@ -76,6 +76,7 @@ struct Outline {
     std::vector<Command> setup;
     std::vector<Column> columns;
     int rows = 0;
+    bool section = false;  // no table: its lines run once, as one row
 };
 
 std::string Trimmed(const std::string& text) {
@@ -102,15 +103,17 @@ public:
         if (words.empty()) return;
         // A plain line after a table's rows ends the outline.
         if (m_open && !m_outline.columns.empty()) Close(number);
-        if (words[0] == "outline") {
+        if (words[0] == "outline" || words[0] == "section") {
+            if (m_open && m_outline.section) Close(number);
             if (m_open) Fail(number, "outline \"" + m_outline.name + "\" has no table before the next outline");
             if (words.size() != 2) {
-                Fail(number, "outline takes one name: outline \"NAME\"");
+                Fail(number, words[0] + " takes one name: " + words[0] + " \"NAME\"");
                 return;
             }
             m_outline = Outline();
             m_outline.name = words[1];
             m_outline.line = number;
+            m_outline.section = words[0] == "section";
             m_outline.setup = m_everyOutline;
             m_open = true;
             m_inEveryOutline = false;
@@ -120,6 +123,7 @@ public:
         // every outline after them: the set-up most tables share is written
         // once.
         if (words[0] == "every") {
+            if (m_open && m_outline.section) Close(number);
             if (m_open) Fail(number, "outline \"" + m_outline.name + "\" has no table before every outline");
             if (words.size() != 2 || words[1] != "outline") {
                 Fail(number, "every takes one word: every outline");
@@ -156,7 +160,9 @@ private:
 
     void Close(int number) {
         m_open = false;
-        if (m_outline.columns.empty())
+        if (m_outline.section)
+            Row(m_outline.line, {});
+        else if (m_outline.columns.empty())
             Fail(number,
                  "outline \"" + m_outline.name + "\" (line " + std::to_string(m_outline.line) + ") has no header line");
         else if (m_outline.rows == 0)
@@ -167,6 +173,10 @@ private:
     void TableLine(int number, const std::string& line) {
         if (!m_open) {
             Fail(number, "a table line outside an outline (start one with outline \"NAME\")");
+            return;
+        }
+        if (m_outline.section) {
+            Fail(number, "section \"" + m_outline.name + "\" has no table (an outline has)");
             return;
         }
         std::vector<std::string> cells;
@@ -208,7 +218,7 @@ private:
         reset.line = number;
         reset.verb = "outline-row";
         reset.args = {m_outline.name};
-        reset.source = "outline \"" + m_outline.name + "\", row";
+        reset.source = (m_outline.section ? "section \"" : "outline \"") + m_outline.name + "\", row";
         row.push_back(reset);
         for (const Command& command : m_outline.setup) row.push_back(command);
         for (std::size_t i = 0; i < cells.size(); ++i) {

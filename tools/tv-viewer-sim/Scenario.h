@@ -4,7 +4,9 @@
 // An outline is a decision table: `outline "NAME"`, its set-up lines, a
 // header line `| COLUMN | COLUMN |` and one `| CELL | CELL |` line per case.
 // The parser unrolls it into plain commands: per row a `outline-row` reset,
-// the set-up, then each cell as the command its header begins.
+// the set-up, then each cell as the command its header begins. A section,
+// `section "NAME"` and its lines up to the next outline, section or `every
+// outline`, is one such row without a table.
 #ifndef VANTRO_SCENARIO_H
 #define VANTRO_SCENARIO_H
 
