@@ -104,7 +104,8 @@ TEST(ScenarioTables, CellsSayWhatTheyMean) {
 TEST(ScenarioTables, EveryOutlineStartsTheOutlinesAfterIt) {
     const std::string table = "| key |\n| Left |\n";
     const std::string text = "every outline\n  sports-recording\n  lifecycle create\noutline \"a\"\n  advance 1s\n" +
-                             table + "every outline\noutline \"b\"\n" + table + "section \"c\"\n  key Right\nevery thing\n";
+                             table + "every outline\noutline \"b\"\n" + table +
+                             "section \"c\"\n  key Right\nevery thing\n";
     std::vector<tvsim::ParseError> errors;
     std::vector<tvsim::Command> commands = tvsim::ParseScenario(text, &errors);
     ASSERT_EQ(errors.size(), 1u);
