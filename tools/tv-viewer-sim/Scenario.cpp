@@ -103,8 +103,10 @@ public:
         if (words.empty()) return;
         // A plain line after a table's rows ends the outline.
         if (m_open && !m_outline.columns.empty()) Close(number);
+        // A section ends at the next outline, section or every outline.
+        const bool starts = words[0] == "outline" || words[0] == "section" || words[0] == "every";
+        if (m_open && m_outline.section && starts) Close(number);
         if (words[0] == "outline" || words[0] == "section") {
-            if (m_open && m_outline.section) Close(number);
             if (m_open) Fail(number, "outline \"" + m_outline.name + "\" has no table before the next outline");
             if (words.size() != 2) {
                 Fail(number, words[0] + " takes one name: " + words[0] + " \"NAME\"");
@@ -123,7 +125,6 @@ public:
         // every outline after them: the set-up most tables share is written
         // once.
         if (words[0] == "every") {
-            if (m_open && m_outline.section) Close(number);
             if (m_open) Fail(number, "outline \"" + m_outline.name + "\" has no table before every outline");
             if (words.size() != 2 || words[1] != "outline") {
                 Fail(number, "every takes one word: every outline");
